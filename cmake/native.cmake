@@ -1,0 +1,15 @@
+# The native Linux build: the simulated machine, the unit tests and the benchmark programs.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+add_library(vs_sim STATIC src/platform/sim/sim_machine.cpp)
+target_link_libraries(vs_sim PUBLIC vs_engine)
+
+add_executable(make_sample tools/make_sample.cpp)
+target_link_libraries(make_sample PRIVATE vs_samples)
+
+file(GLOB VS_NATIVE_TESTS CONFIGURE_DEPENDS tests/native/*.cpp)
+add_executable(vs_native_tests ${VS_NATIVE_TESTS})
+target_include_directories(vs_native_tests PRIVATE tests)
+target_link_libraries(vs_native_tests PRIVATE vs_sim vs_samples GTest::gtest_main)
+gtest_discover_tests(vs_native_tests DISCOVERY_TIMEOUT 60)

@@ -1,0 +1,83 @@
+#include "engine/matcher.h"
+
+#include <cstring>
+
+#include "engine/disposal.h"
+#include "engine/text.h"
+#include "system/registry_cleanup.h"
+
+namespace vs {
+namespace {
+
+bool probeMatches(ReadableFile& file, const PeImageInfo& info, std::uint32_t fileLength,
+                  std::int32_t probeOffset, const std::uint8_t* expected) {
+  const std::uint32_t address = info.addressOfEntryPoint + static_cast<std::uint32_t>(probeOffset);
+  std::uint8_t found[kProbeLength];
+  return readAt(file, rvaToFileOffset(address, info, fileLength), found, kProbeLength) &&
+         std::memcmp(found, expected, kProbeLength) == 0;
+}
+
+}  // namespace
+
+int findMatchingRecord(const SignatureRecord* table, ReadableFile& file, const PeImageInfo& info,
+                       std::uint32_t fileLength) {
+  for (int i = 0; table[i].name[0] != '\0'; ++i) {
+    const SignatureRecord& record = table[i];
+    if (!sizeTestPasses(record, fileLength)) continue;
+    if (!probeMatches(file, info, fileLength, record.probeOffset1, record.probeBytes1)) continue;
+    if (!probeMatches(file, info, fileLength, record.probeOffset2, record.probeBytes2)) continue;
+    return i;
+  }
+  return -1;
+}
+
+int matchSignatures(ScanContext& ctx, const char* familyName, const char* path) {
+  ScanSession& s = ctx.session;
+  if (s.memoryDisposalPending && s.mainWindow) {
+    disposeMemoryImage(ctx, path, familyName);
+    return 0;
+  }
+  if (s.filesInfected == 0) s.rememberedRunValue[0] = '\0';
+
+  // Every record demands a length; a file whose listed length none accepts cannot match, so it
+  // is not opened at all. The length is taken again from the open file below.
+  if (ctx.listedSize >= 0 && !anyRecordAcceptsSize(kSignatureTable, ctx.listedSize)) return 0;
+
+  std::unique_ptr<ReadableFile> file = ctx.os.openForReading(path);
+  if (!file) return 0;
+  std::memset(s.currentFilePath, 0, sizeof s.currentFilePath);
+  copyText(s.currentFilePath, sizeof s.currentFilePath, path);
+
+  const std::int64_t length = file->length();
+  if (length < 0) {
+    s.currentFilePath[0] = '\0';
+    return 0;
+  }
+  // Lengths of 2 GiB and more fit no record and no 32-bit field; they are kept out of the
+  // unsigned comparisons of the address mapping as well.
+  s.currentFileSize = length > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<std::int32_t>(length);
+  PeImageInfo info;
+  int index = -1;
+  if (length <= 0x7FFFFFFF && anyRecordAcceptsSize(kSignatureTable, length) &&
+      readPeHeaders(*file, info)) {
+    index = findMatchingRecord(kSignatureTable, *file, info, static_cast<std::uint32_t>(length));
+  }
+  if (index < 0) {
+    s.currentFilePath[0] = '\0';
+    return 0;
+  }
+
+  const SignatureRecord& record = kSignatureTable[index];
+  s.filesInfected += 1;
+  file.reset();  // closed before the cleanup and the deletion
+  removeRegistryTraces(ctx, record.name);
+  if (s.singleFileMode) {
+    s.singleFileMatched = 1;
+    return 1;
+  }
+  disposeInfectedFile(ctx, path, record.name);
+  s.currentFilePath[0] = '\0';
+  return 1;
+}
+
+}  // namespace vs

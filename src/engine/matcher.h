@@ -1,0 +1,24 @@
+// The walk's one detector: tests a file against the signature table through its PE entry point.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/pe_image.h"
+#include "engine/scan_session.h"
+#include "engine/signature_record.h"
+
+namespace vs {
+
+// The family name under which the walk's detector table lists the matcher.
+inline constexpr const char* kFamilyName = "W32/Talvorn.Trojan ";
+
+// Returns 1 when the file matched a record (in either mode), 0 otherwise. In directory mode a
+// match goes to the registry cleanup and the disposal; in single-file mode it is only recorded.
+int matchSignatures(ScanContext& ctx, const char* familyName, const char* path);
+
+// The index of the first record of the table whose size test and both probes pass for an open
+// file with the given headers and length, or -1.
+int findMatchingRecord(const SignatureRecord* table, ReadableFile& file, const PeImageInfo& info,
+                       std::uint32_t fileLength);
+
+}  // namespace vs

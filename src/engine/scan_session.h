@@ -1,0 +1,58 @@
+// The process-wide state of a scan: counters, flags, the text buffers that the engine hands to the
+// main window, and the file under test. The program owns one instance for its whole run; the
+// counters are never reset.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace vs {
+
+// The StatusChannel: custom messages sent to the main window with both parameters 0. They share
+// their numbers with WM_ENABLE and WM_SETREDRAW; the main window treats them only as these.
+constexpr std::uint32_t kStatusMsgSetText = 10;
+constexpr std::uint32_t kStatusMsgAddLine = 11;
+
+struct ScanSession {
+  WindowHandle mainWindow = 0;
+  char reportLine[500] = {};
+  char statusText[kMaxPath] = {};
+  std::int32_t filesScanned = 0;
+  std::int32_t filesInfected = 0;
+  std::int32_t filesRemoved = 0;
+  std::uint8_t cancelRequested = 0;
+  std::int32_t scanRunning = 0;
+  std::uint8_t statisticsShown = 0;
+  std::int32_t restartNeeded = 0;
+  std::uint8_t singleFileMode = 1;
+  std::uint8_t singleFileMatched = 0;
+  std::int32_t memoryDisposalPending = 0;
+  char programFilesPattern[kMaxPath] = {};
+  std::int32_t programFilesPending = 0;
+  std::int32_t programFilesSeen = 0;
+  char currentFilePath[kMaxPath + 1] = {};
+  std::int32_t currentFileSize = 0;
+
+  // The name of the last Run value that the registry cleanup matched (127 characters at most).
+  char rememberedRunValue[128] = {};
+};
+
+struct DetectorEntry;
+
+// What every engine operation works on: the machine, the scan state, and the walk's detector
+// table (the one signature detector; tests may put a recording detector in its place).
+struct ScanContext {
+  Platform& os;
+  ScanSession& session;
+  const DetectorEntry* detectors;
+  // The length of the entry the walk is handing to the detectors, as its directory listing gave
+  // it; -1 when unknown (single-file mode, or any caller outside the walk).
+  std::int64_t listedSize = -1;
+
+  ScanContext(Platform& platform, ScanSession& state);
+  ScanContext(Platform& platform, ScanSession& state, const DetectorEntry* table)
+      : os(platform), session(state), detectors(table) {}
+};
+
+}  // namespace vs

@@ -1,0 +1,16 @@
+// The engine's side of the StatusChannel: it writes into the session's buffers and sends the
+// message synchronously, so a buffer may be reused as soon as the call returns.
+#pragma once
+
+#include "engine/scan_session.h"
+
+namespace vs {
+
+// Copies text into statusText (cut to fit) and sends StatusMsgSetText.
+void sendStatusText(ScanContext& ctx, const char* text);
+
+// Formats one report line into reportLine (cut to fit) and sends StatusMsgAddLine.
+void sendReportLine(ScanContext& ctx, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+
+}  // namespace vs

@@ -1,0 +1,103 @@
+// A simulated machine for native tests: drives with trees of files held in memory or backed by a
+// host folder, a scripted message queue and message-box answers, recorded sleeps, and a log of the
+// calls the code made.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vs::sim {
+
+// A file or directory of an in-memory drive. The rules say how the machine answers for it.
+struct Node {
+  std::string name;
+  std::uint32_t attributes = kAttrArchive;
+  std::string content;
+  std::vector<std::unique_ptr<Node>> children;  // in listing order
+
+  bool denyOpen = false;        // opening for reading (and the read test) fails: access denied
+  bool denyList = false;        // a directory that cannot be listed
+  bool denyAttributes = false;  // setting attributes fails: access denied
+  std::uint32_t deleteError = 0;  // non-zero: deletion fails with this code
+
+  bool isDirectory() const { return (attributes & kAttrDirectory) != 0; }
+  Node* child(const std::string& childName) const;  // letter case ignored
+};
+
+struct MessageBoxCall {
+  std::string text;
+  std::string caption;
+  unsigned type;
+};
+
+class SimMachine : public Platform {
+ public:
+  SimMachine();
+  ~SimMachine() override;
+
+  // Building the machine.
+  // An in-memory drive (letter C to Z, or A/B) of the given type.
+  void addDrive(char letter, unsigned type = kDriveFixed);
+  // A drive whose files are those of a host folder, read through POSIX calls.
+  void addHostDrive(char letter, const std::string& hostFolder, unsigned type = kDriveFixed);
+  // Creates the directories of a Windows path ("C:\a\b"), returning the last.
+  Node& addDirectory(const std::string& path);
+  // Creates a file (and its directories) with the given bytes.
+  Node& addFile(const std::string& path, const std::string& content,
+                std::uint32_t attributes = kAttrArchive);
+  // The node at a Windows path of an in-memory drive, or null.
+  Node* find(const std::string& path) const;
+  bool exists(const std::string& path) const { return find(path) != nullptr; }
+
+  // What the code did.
+  std::vector<std::string> calls;  // one line per call, e.g. "list C:\*.*", "delete C:\x.exe"
+  bool logCalls = true;
+  std::vector<unsigned> sleeps;
+  std::vector<MessageBoxCall> messageBoxes;
+  std::vector<WindowMessage> dispatched;
+  // Lines of calls that begin with a prefix ("open ", "list ").
+  std::vector<std::string> callsStartingWith(const std::string& prefix) const;
+
+  // The window and its queue.
+  std::deque<WindowMessage> queue;
+  std::deque<int> messageBoxAnswers;  // answered in order; IDNO once they run out
+  std::function<void(std::uint32_t message)> onSend;  // the main window's handler
+
+  // Platform.
+  std::unique_ptr<DirectoryListing> listDirectory(const char* pattern) override;
+  unsigned driveType(const char* root) override;
+  bool pathExists(const char* path) override;
+  bool isReadable(const char* path) override;
+  std::unique_ptr<ReadableFile> openForReading(const char* path) override;
+  bool setFileAttributes(const char* path, std::uint32_t attributes) override;
+  bool deleteFile(const char* path) override;
+  std::uint32_t lastError() override { return lastError_; }
+  std::intptr_t sendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                            std::intptr_t lParam) override;
+  bool peekMessage(WindowMessage& message) override;
+  void dispatchMessage(const WindowMessage& message) override;
+  int skinMessageBox(const char* text, const char* caption, unsigned type) override;
+  void sleep(unsigned milliseconds) override;
+
+ private:
+  struct Drive;
+  struct Resolved;
+  Drive* drive(char letter) const;
+  Resolved resolve(const std::string& path) const;
+  void log(const std::string& line);
+  bool fail(std::uint32_t error);
+
+  std::map<char, std::unique_ptr<Drive>> drives_;
+  std::uint32_t lastError_ = 0;
+};
+
+// Windows wildcard matching of a listing mask ("*.*", "*", "b.*", "x?.exe"), ignoring case.
+bool wildcardMatches(const std::string& mask, const std::string& name);
+
+}  // namespace vs::sim
