@@ -13,3 +13,6 @@ add_executable(vs_native_tests ${VS_NATIVE_TESTS})
 target_include_directories(vs_native_tests PRIVATE tests)
 target_link_libraries(vs_native_tests PRIVATE vs_sim vs_samples GTest::gtest_main)
 gtest_discover_tests(vs_native_tests DISCOVERY_TIMEOUT 60)
+
+add_executable(bench_scan bench/bench_scan.cpp)
+target_link_libraries(bench_scan PRIVATE vs_sim)

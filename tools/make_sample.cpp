@@ -1,6 +1,7 @@
 // Writes sample files for records of the signature table.
 //   make_sample --record N [--layout one|three|none] [--miss NAME] [--seed S] --out FILE
 //   make_sample --all DIR        one sample per record, named after its position
+//   make_sample --lookalike N [--seed S] --out FILE   a clean PE file of record N's size
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,7 +24,8 @@ int usage() {
   std::fprintf(stderr,
                "usage: make_sample --record N [--layout one|three|none] "
                "[--miss none|byte|longer|shorter|moved] [--seed S] --out FILE\n"
-               "       make_sample --all DIR\n");
+               "       make_sample --all DIR\n"
+               "       make_sample --lookalike N [--seed S] --out FILE\n");
   return 2;
 }
 
@@ -31,6 +33,7 @@ int usage() {
 
 int main(int argc, char** argv) {
   int record = 0;
+  int lookAlike = 0;
   std::string out;
   std::string allDir;
   SampleOptions options;
@@ -39,6 +42,8 @@ int main(int argc, char** argv) {
     const std::string value = argv[i + 1];
     if (flag == "--record") {
       record = std::atoi(value.c_str());
+    } else if (flag == "--lookalike") {
+      lookAlike = std::atoi(value.c_str());
     } else if (flag == "--out") {
       out = value;
     } else if (flag == "--all") {
@@ -70,6 +75,10 @@ int main(int argc, char** argv) {
       if (!writeFile(allDir + name, *bytes)) return 1;
     }
     return 0;
+  }
+  if (lookAlike >= 1 && lookAlike <= vs::kSignatureCount && !out.empty()) {
+    const auto size = static_cast<std::uint32_t>(vs::kSignatureTable[lookAlike - 1].fileSize);
+    return writeFile(out, buildLookAlike(size, options.seed)) ? 0 : 1;
   }
   if (record < 1 || record > vs::kSignatureCount || out.empty()) return usage();
   const auto bytes = buildSample(vs::kSignatureTable[record - 1], options);

@@ -1,6 +1,8 @@
 #include "engine/walk.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "engine/matcher.h"
 #include "engine/message_pump.h"
@@ -59,8 +61,10 @@ constexpr int kPassDone = 1;
 constexpr int kPassCancelled = 0;
 constexpr int kPassNoDot = -1;
 
-// Tests every file of the pattern.
-int filePass(ScanContext& ctx, const char* pattern) {
+// Lists the pattern once: tests every file and keeps the subdirectories that the walk will enter
+// once all files of this directory have been tested. The directory patterns of the walk all end
+// in "*.*", so this one listing also names every subdirectory.
+int filePass(ScanContext& ctx, const char* pattern, std::vector<std::string>& subdirectories) {
   ScanSession& s = ctx.session;
   std::unique_ptr<DirectoryListing> listing = ctx.os.listDirectory(pattern);
   if (!listing) return kPassDone;
@@ -89,6 +93,10 @@ int filePass(ScanContext& ctx, const char* pattern) {
         if (row->detect(ctx, row->name, entryPath)) break;
       }
       ctx.listedSize = -1;
+    } else if (!isDotEntry(entry.name) && !(entry.attributes & kAttrReparsePoint)) {
+      // Junctions and directory links are not entered: a link loop or a link to another volume
+      // would make the walk revisit folders or leave the drive.
+      subdirectories.emplace_back(entry.name);
     }
 
     pumpOneMessage(ctx);
@@ -119,35 +127,20 @@ int walkDirectory(ScanContext& ctx, const char* pattern) {
   s.singleFileMatched = 0;
   checkProgramFiles(ctx, pattern);
 
-  const int files = filePass(ctx, pattern);
+  std::vector<std::string> subdirectories;
+  const int files = filePass(ctx, pattern, subdirectories);
   if (files != kPassDone) return files;
 
-  // A second listing of the same directory, for its subdirectories, so that all files of a
-  // directory are tested before any subdirectory is entered. In single-file mode only the named
-  // file is wanted, so no directory is entered.
+  // In single-file mode only the named file is wanted, so no directory is entered.
   if (s.singleFileMode) return s.filesScanned;
   char directory[kMaxPath];
   if (!directoryPart(pattern, directory)) return -1;
-  // The directory pattern: the pattern cut after its last "." with "*" appended ("\*.*" stays).
-  char directoryPattern[kMaxPath];
-  copyText(directoryPattern, sizeof directoryPattern, pattern);
-  char* lastDot = std::strrchr(directoryPattern, '.');
-  if (!lastDot) return -1;
-  lastDot[1] = '\0';
-  if (!appendText(directoryPattern, sizeof directoryPattern, "*")) return s.filesScanned;
-  std::unique_ptr<DirectoryListing> listing = ctx.os.listDirectory(directoryPattern);
-  if (!listing) return s.filesScanned;
-  DirectoryEntry entry;
-  while (listing->next(entry)) {
+  for (const std::string& name : subdirectories) {
     pumpOneMessage(ctx);
     if (s.cancelRequested) return 0;
-    if (!(entry.attributes & kAttrDirectory) || isDotEntry(entry.name)) continue;
-    // Junctions and directory links are not entered: a link loop or a link to another volume
-    // would make the walk revisit folders or leave the drive.
-    if (entry.attributes & kAttrReparsePoint) continue;
     char subPattern[kMaxPath];
     copyText(subPattern, sizeof subPattern, directory);
-    if (!appendText(subPattern, sizeof subPattern, entry.name) ||
+    if (!appendText(subPattern, sizeof subPattern, name.c_str()) ||
         !appendText(subPattern, sizeof subPattern, "\\*.*")) {
       continue;
     }
