@@ -31,6 +31,23 @@ int findMatchingRecord(const SignatureRecord* table, ReadableFile& file, const P
   return -1;
 }
 
+int examineFile(Platform& os, const char* path, std::int64_t listedSize, std::int64_t* length) {
+  // Every record demands a length; a file whose listed length none accepts cannot match, so it
+  // is not opened at all. The length is taken again from the open file.
+  if (listedSize >= 0 && !anyRecordAcceptsSize(kSignatureTable, listedSize)) return -1;
+  std::unique_ptr<ReadableFile> file = os.openForReading(path);
+  if (!file) return -1;
+  const std::int64_t fileLength = file->length();
+  if (length) *length = fileLength;
+  // Lengths of 2 GiB and more fit no record; they are kept out of the 32-bit address mapping.
+  if (fileLength < 0 || fileLength > 0x7FFFFFFF || !anyRecordAcceptsSize(kSignatureTable, fileLength)) {
+    return -1;
+  }
+  PeImageInfo info;
+  if (!readPeHeaders(*file, info)) return -1;
+  return findMatchingRecord(kSignatureTable, *file, info, static_cast<std::uint32_t>(fileLength));
+}
+
 int matchSignatures(ScanContext& ctx, const char* familyName, const char* path) {
   ScanSession& s = ctx.session;
   if (s.memoryDisposalPending && s.mainWindow) {
@@ -39,37 +56,19 @@ int matchSignatures(ScanContext& ctx, const char* familyName, const char* path) 
   }
   if (s.filesInfected == 0) s.rememberedRunValue[0] = '\0';
 
-  // Every record demands a length; a file whose listed length none accepts cannot match, so it
-  // is not opened at all. The length is taken again from the open file below.
-  if (ctx.listedSize >= 0 && !anyRecordAcceptsSize(kSignatureTable, ctx.listedSize)) return 0;
-
-  std::unique_ptr<ReadableFile> file = ctx.os.openForReading(path);
-  if (!file) return 0;
-  std::memset(s.currentFilePath, 0, sizeof s.currentFilePath);
-  copyText(s.currentFilePath, sizeof s.currentFilePath, path);
-
-  const std::int64_t length = file->length();
-  if (length < 0) {
-    s.currentFilePath[0] = '\0';
-    return 0;
-  }
-  // Lengths of 2 GiB and more fit no record and no 32-bit field; they are kept out of the
-  // unsigned comparisons of the address mapping as well.
-  s.currentFileSize = length > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<std::int32_t>(length);
-  PeImageInfo info;
-  int index = -1;
-  if (length <= 0x7FFFFFFF && anyRecordAcceptsSize(kSignatureTable, length) &&
-      readPeHeaders(*file, info)) {
-    index = findMatchingRecord(kSignatureTable, *file, info, static_cast<std::uint32_t>(length));
-  }
+  std::int64_t length = -1;
+  const int index = examineFile(ctx.os, path, ctx.listedSize, &length);
   if (index < 0) {
     s.currentFilePath[0] = '\0';
     return 0;
   }
+  // The file is closed again before the cleanup and the deletion.
+  std::memset(s.currentFilePath, 0, sizeof s.currentFilePath);
+  copyText(s.currentFilePath, sizeof s.currentFilePath, path);
+  s.currentFileSize = static_cast<std::int32_t>(length);
 
   const SignatureRecord& record = kSignatureTable[index];
   s.filesInfected += 1;
-  file.reset();  // closed before the cleanup and the deletion
   removeRegistryTraces(ctx, record.name);
   if (s.singleFileMode) {
     s.singleFileMatched = 1;

@@ -16,6 +16,11 @@ inline constexpr const char* kFamilyName = "W32/Talvorn.Trojan ";
 // match goes to the registry cleanup and the disposal; in single-file mode it is only recorded.
 int matchSignatures(ScanContext& ctx, const char* familyName, const char* path);
 
+// Tests one file without touching the scan state: the index of the record it matches, or -1 (it
+// cannot be opened or read, is not a PE file the matcher accepts, or matches nothing). listedSize
+// is the length its directory listing gave, or -1; the open file's length goes to *length.
+int examineFile(Platform& os, const char* path, std::int64_t listedSize, std::int64_t* length);
+
 // The index of the first record of the table whose size test and both probes pass for an open
 // file with the given headers and length, or -1.
 int findMatchingRecord(const SignatureRecord* table, ReadableFile& file, const PeImageInfo& info,
