@@ -2,8 +2,7 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-add_library(vs_sim STATIC src/platform/sim/sim_machine.cpp)
-target_link_libraries(vs_sim PUBLIC vs_engine)
+include(cmake/sim.cmake)
 
 add_executable(make_sample tools/make_sample.cpp)
 target_link_libraries(make_sample PRIVATE vs_samples)

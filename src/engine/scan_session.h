@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "engine/attachment_record.h"
 #include "platform/platform.h"
 
 namespace vs {
@@ -36,9 +37,19 @@ struct ScanSession {
 
   // The name of the last Run value that the registry cleanup matched (127 characters at most).
   char rememberedRunValue[128] = {};
+
+  // The encoded-attachment table as the check uses it: the first check of the run copies the
+  // built-in table here and unscrambles its patterns, once.
+  std::uint8_t attachmentPatternRestored = 0;
+  AttachmentRecord attachmentTable[kAttachmentCount] = {};
 };
 
 struct DetectorEntry;
+struct ScanContext;
+
+// Frees a file that a running program holds by killing the program (system/process_kill.h).
+int killProcessByPath(ScanContext& ctx, const char* path);
+using ProcessKiller = int (*)(ScanContext& ctx, const char* path);
 
 // What every engine operation works on: the machine, the scan state, and the walk's detector
 // table (the one signature detector; tests may put a recording detector in its place).
@@ -49,6 +60,8 @@ struct ScanContext {
   // The length of the entry the walk is handing to the detectors, as its directory listing gave
   // it; -1 when unknown (single-file mode, or any caller outside the walk).
   std::int64_t listedSize = -1;
+  // What the disposal calls when a file is in use; tests may put a fake killer in its place.
+  ProcessKiller killProcess = killProcessByPath;
 
   ScanContext(Platform& platform, ScanSession& state);
   ScanContext(Platform& platform, ScanSession& state, const DetectorEntry* table)

@@ -36,6 +36,21 @@ constexpr std::uint32_t kErrorFileNotFound = 2;
 constexpr std::uint32_t kErrorPathNotFound = 3;
 constexpr std::uint32_t kErrorAccessDenied = 5;
 constexpr std::uint32_t kErrorSharingViolation = 32;
+constexpr std::uint32_t kErrorFileExists = 80;
+constexpr std::uint32_t kErrorDiskFull = 112;
+constexpr std::uint32_t kErrorNotAllAssigned = 1300;
+
+// Platform identifiers of the version query (dwPlatformId).
+constexpr std::uint32_t kPlatformWin32s = 0;
+constexpr std::uint32_t kPlatformWin32Windows = 1;
+constexpr std::uint32_t kPlatformWin32Nt = 2;
+
+// Access rights, privilege attributes and restart flags of the token road and ExitWindowsEx.
+constexpr std::uint32_t kTokenQuery = 0x0008;
+constexpr std::uint32_t kTokenAdjustPrivileges = 0x0020;
+constexpr std::uint32_t kSePrivilegeEnabled = 0x0002;
+constexpr std::uint32_t kEwxReboot = 0x0002;
+constexpr std::uint32_t kEwxForce = 0x0004;
 
 // Window messages the engine takes from the queue or sends.
 constexpr std::uint32_t kMsgDestroy = 0x0002;
@@ -76,6 +91,47 @@ class ReadableFile {
   virtual std::int32_t read(void* buffer, std::uint32_t count) = 0;
 };
 
+// A file opened write-only in binary mode; destroying it closes the handle.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  // Writes count bytes at the current position; returns the number written, which falls short
+  // when the disk is full, or -1 on an error.
+  virtual std::int32_t write(const void* data, std::uint32_t count) = 0;
+  // Positions the next write at offset bytes from the start.
+  virtual bool seek(std::int64_t offset) = 0;
+  // Ends the file at the current position (SetEndOfFile).
+  virtual bool truncate() = 0;
+};
+
+enum class WriteMode {
+  CreateNew,        // a file that must not exist yet, created with read and write permission
+  ExistingAtStart,  // an existing file, positioned at its start; nothing is cut off
+};
+
+// What GetVersionExA reports, as far as the program reads it.
+struct VersionInfo {
+  std::uint32_t platformId = 0;
+  std::uint32_t majorVersion = 0;
+  std::uint32_t minorVersion = 0;
+};
+
+// A locally unique identifier (LUID) of a privilege.
+struct PrivilegeId {
+  std::uint32_t lowPart = 0;
+  std::int32_t highPart = 0;
+};
+
+// The open access token of the current process; destroying it closes the handle.
+class AccessToken {
+ public:
+  virtual ~AccessToken() = default;
+  // AdjustTokenPrivileges with one privilege, no previous state asked for. Like the system call it
+  // leaves lastError() set even when it succeeds: 0, or kErrorNotAllAssigned when the account
+  // does not hold the privilege.
+  virtual bool adjustPrivilege(const PrivilegeId& privilege, std::uint32_t attributes) = 0;
+};
+
 struct WindowMessage {
   WindowHandle window = 0;
   std::uint32_t message = 0;
@@ -101,6 +157,30 @@ class Platform {
   virtual bool deleteFile(const char* path) = 0;
   // The error code of the last failed call on this thread.
   virtual std::uint32_t lastError() = 0;
+  // CopyFileA, replacing an existing destination.
+  virtual bool copyFile(const char* source, const char* destination) = 0;
+  // Null when the file cannot be opened or created; lastError() tells why.
+  virtual std::unique_ptr<WritableFile> openForWriting(const char* path, WriteMode mode) = 0;
+  // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): the system deletes the file at its next
+  // start.
+  virtual bool deleteAtReboot(const char* path) = 0;
+
+  // GetWindowsDirectoryA, GetTempPathA (ends with a backslash) and GetShortPathNameA: the length
+  // of the text written, the size needed (terminator included) when the buffer is too small, or
+  // 0 on failure.
+  virtual std::uint32_t windowsDirectory(char* buffer, std::uint32_t size) = 0;
+  virtual std::uint32_t tempPath(char* buffer, std::uint32_t size) = 0;
+  virtual std::uint32_t shortPathName(const char* path, char* buffer, std::uint32_t size) = 0;
+
+  // System version, privileges and restart.
+  // GetVersionExA with an OSVERSIONINFOA record; false when the query fails.
+  virtual bool version(VersionInfo& info) = 0;
+  // OpenProcessToken on the current process; null when it cannot be opened.
+  virtual std::unique_ptr<AccessToken> openProcessToken(std::uint32_t desiredAccess) = 0;
+  // LookupPrivilegeValueA on the local system.
+  virtual bool lookupPrivilegeValue(const char* name, PrivilegeId& privilege) = 0;
+  // ExitWindowsEx: starts the shutdown or restart and returns; the system ends the program later.
+  virtual bool exitWindows(std::uint32_t flags, std::uint32_t reserved) = 0;
 
   // The main window and the thread's message queue.
   // Sends synchronously: returns once the window has handled the message.

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,12 @@ struct Node {
   std::string content;
   std::vector<std::unique_ptr<Node>> children;  // in listing order
 
-  bool denyOpen = false;        // opening for reading (and the read test) fails: access denied
-  bool denyList = false;        // a directory that cannot be listed
-  bool denyAttributes = false;  // setting attributes fails: access denied
+  bool denyOpen = false;          // opening for reading (and the read test) fails: access denied
+  bool denyList = false;          // a directory that cannot be listed
+  bool denyAttributes = false;    // setting attributes fails: access denied
   std::uint32_t deleteError = 0;  // non-zero: deletion fails with this code
+  bool denyWrite = false;         // opening for writing fails: access denied
+  std::string shortName;          // the 8.3 form of the name, where it differs from the name
 
   bool isDirectory() const { return (attributes & kAttrDirectory) != 0; }
   Node* child(const std::string& childName) const;  // letter case ignored
@@ -66,8 +69,25 @@ class SimMachine : public Platform {
 
   // The window and its queue.
   std::deque<WindowMessage> queue;
-  std::deque<int> messageBoxAnswers;  // answered in order; IDNO once they run out
+  std::deque<int> messageBoxAnswers;                  // answered in order; IDNO once they run out
   std::function<void(std::uint32_t message)> onSend;  // the main window's handler
+
+  // Writing, copying and deletion at the next start (in-memory drives only).
+  std::vector<std::string> pendingDeletes;  // paths given to the reboot-time deletion, in order
+  std::uint32_t deleteAtRebootError = 0;    // non-zero: such requests fail with this code
+  std::uint32_t copyError = 0;              // non-zero: every copy fails with this code
+  // Bytes by which files may still grow, all together; a write that needs more falls short.
+  std::uint64_t freeSpace = UINT64_MAX;
+  std::string windowsDirectoryPath = "C:\\WINDOWS";  // empty: the query fails
+  std::string tempDirectoryPath = "C:\\WINDOWS\\TEMP\\";
+
+  // Version, privileges and restart.
+  std::optional<VersionInfo> versionInfo = VersionInfo{kPlatformWin32Nt, 5, 1};  // none: fails
+  bool tokenOpenFails = false;
+  std::vector<std::string> heldPrivileges{"SeShutdownPrivilege", "SeDebugPrivilege"};
+  std::vector<std::string> enabledPrivileges;
+  std::vector<std::uint32_t> restartRequests;  // the flags of every ExitWindowsEx call
+  bool exitWindowsFails = false;
 
   // Platform.
   std::unique_ptr<DirectoryListing> listDirectory(const char* pattern) override;
@@ -84,14 +104,27 @@ class SimMachine : public Platform {
   void dispatchMessage(const WindowMessage& message) override;
   int skinMessageBox(const char* text, const char* caption, unsigned type) override;
   void sleep(unsigned milliseconds) override;
+  bool copyFile(const char* source, const char* destination) override;
+  std::unique_ptr<WritableFile> openForWriting(const char* path, WriteMode mode) override;
+  bool deleteAtReboot(const char* path) override;
+  std::uint32_t windowsDirectory(char* buffer, std::uint32_t size) override;
+  std::uint32_t tempPath(char* buffer, std::uint32_t size) override;
+  std::uint32_t shortPathName(const char* path, char* buffer, std::uint32_t size) override;
+  bool version(VersionInfo& info) override;
+  std::unique_ptr<AccessToken> openProcessToken(std::uint32_t desiredAccess) override;
+  bool lookupPrivilegeValue(const char* name, PrivilegeId& privilege) override;
+  bool exitWindows(std::uint32_t flags, std::uint32_t reserved) override;
 
  private:
+  class Writer;
+  class Token;
   struct Drive;
   struct Resolved;
   Drive* drive(char letter) const;
   Resolved resolve(const std::string& path) const;
   void log(const std::string& line);
   bool fail(std::uint32_t error);
+  void releaseSpace(std::uint64_t bytes);
 
   std::map<char, std::unique_ptr<Drive>> drives_;
   std::uint32_t lastError_ = 0;
