@@ -1,0 +1,133 @@
+// Files and directories on the real machine: find-first/find-next listings, drive types, the
+// runtime's existence and read tests, and read-only file handles opened with the sharing that the
+// runtime's _open uses, so that a file another program is writing can still be examined.
+#include <windows.h>
+
+#include <cstring>
+#include <utility>
+
+#include "platform/win32/handle.h"
+#include "platform/win32/win32_platform.h"
+
+namespace vs {
+namespace {
+
+void fillEntry(DirectoryEntry& entry, const WIN32_FIND_DATAA& data) {
+  const std::size_t length = strnlen(data.cFileName, sizeof entry.name - 1);
+  std::memcpy(entry.name, data.cFileName, length);
+  entry.name[length] = '\0';
+  entry.attributes = data.dwFileAttributes;
+  entry.size = std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
+}
+
+// FindFirstFileA has already produced the first entry when the listing is made; it is handed out
+// by the first call of next().
+class Win32Listing : public DirectoryListing {
+ public:
+  Win32Listing(win32::FindHandle handle, const WIN32_FIND_DATAA& first, std::uint32_t& lastError)
+      : handle_(std::move(handle)), data_(first), lastError_(lastError) {}
+
+  bool next(DirectoryEntry& entry) override {
+    if (!firstPending_ && !FindNextFileA(handle_.get(), &data_)) {
+      lastError_ = GetLastError();
+      return false;
+    }
+    firstPending_ = false;
+    fillEntry(entry, data_);
+    return true;
+  }
+
+ private:
+  win32::FindHandle handle_;
+  WIN32_FIND_DATAA data_;
+  bool firstPending_ = true;
+  std::uint32_t& lastError_;
+};
+
+class Win32File : public ReadableFile {
+ public:
+  Win32File(win32::FileHandle handle, std::uint32_t& lastError)
+      : handle_(std::move(handle)), lastError_(lastError) {}
+
+  std::int64_t length() override {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(handle_.get(), &size)) return failed(-1);
+    return size.QuadPart;
+  }
+
+  bool seek(std::int64_t offset) override {
+    LARGE_INTEGER target;
+    target.QuadPart = offset;
+    return SetFilePointerEx(handle_.get(), target, nullptr, FILE_BEGIN) || failed(false);
+  }
+
+  std::int32_t read(void* buffer, std::uint32_t count) override {
+    // The result must fit the signed count; larger requests are served in part, as a short read.
+    const DWORD wanted = count > 0x7FFFFFFFu ? 0x7FFFFFFFu : count;
+    DWORD got = 0;
+    if (!ReadFile(handle_.get(), buffer, wanted, &got, nullptr)) return failed(-1);
+    return static_cast<std::int32_t>(got);
+  }
+
+ private:
+  template <typename T>
+  T failed(T result) {
+    lastError_ = GetLastError();
+    return result;
+  }
+
+  win32::FileHandle handle_;
+  std::uint32_t& lastError_;
+};
+
+}  // namespace
+
+bool Win32Platform::failed() {
+  lastError_ = GetLastError();
+  return false;
+}
+
+std::unique_ptr<DirectoryListing> Win32Platform::listDirectory(const char* pattern) {
+  WIN32_FIND_DATAA first;
+  win32::FindHandle handle(FindFirstFileA(pattern, &first));
+  if (!handle) {
+    failed();
+    return nullptr;
+  }
+  return std::make_unique<Win32Listing>(std::move(handle), first, lastError_);
+}
+
+unsigned Win32Platform::driveType(const char* root) {
+  return GetDriveTypeA(root);
+}
+
+// The runtime's _access takes the attributes and, for mode 0 and mode 4 alike, succeeds whenever
+// there are any: Windows has no attribute that forbids reading. Asking for the attributes here
+// keeps that meaning and leaves the system's error code intact for lastError().
+bool Win32Platform::pathExists(const char* path) {
+  return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES || failed();
+}
+
+bool Win32Platform::isReadable(const char* path) {
+  return pathExists(path);
+}
+
+std::unique_ptr<ReadableFile> Win32Platform::openForReading(const char* path) {
+  win32::FileHandle handle(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) {
+    failed();
+    return nullptr;
+  }
+  return std::make_unique<Win32File>(std::move(handle), lastError_);
+}
+
+bool Win32Platform::setFileAttributes(const char* path, std::uint32_t attributes) {
+  return SetFileAttributesA(path, attributes) || failed();
+}
+
+bool Win32Platform::deleteFile(const char* path) {
+  return DeleteFileA(path) || failed();
+}
+
+}  // namespace vs

@@ -1,0 +1,68 @@
+// The real machine: each operation of the platform interface forwards to the Win32 call it stands
+// for, keeping that call's meaning, results and error codes. The header stays free of windows.h so
+// that code holding the platform does not pull in the system headers.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/platform.h"
+
+namespace vs {
+
+// Shows the tool's own message box and answers with the system's button codes (IDYES, IDNO...).
+// The user interface installs one once its main window exists; until then the system's plain
+// message box stands in.
+using MessageBoxHandler = int (*)(const char* text, const char* caption, unsigned type);
+
+class Win32Platform : public Platform {
+ public:
+  explicit Win32Platform(MessageBoxHandler messageBox = nullptr) : messageBox_(messageBox) {}
+  // Open files and listings report their failures here, so they must not outlive the platform,
+  // and the platform does not move.
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  void setMessageBoxHandler(MessageBoxHandler messageBox) { messageBox_ = messageBox; }
+
+  // Files and directories (win32_files.cpp).
+  std::unique_ptr<DirectoryListing> listDirectory(const char* pattern) override;
+  unsigned driveType(const char* root) override;
+  bool pathExists(const char* path) override;
+  bool isReadable(const char* path) override;
+  std::unique_ptr<ReadableFile> openForReading(const char* path) override;
+  bool setFileAttributes(const char* path, std::uint32_t attributes) override;
+  bool deleteFile(const char* path) override;
+  std::uint32_t lastError() override { return lastError_; }
+
+  // Window messages, the message box and sleeping (win32_window.cpp).
+  std::intptr_t sendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                            std::intptr_t lParam) override;
+  bool peekMessage(WindowMessage& message) override;
+  void dispatchMessage(const WindowMessage& message) override;
+  int skinMessageBox(const char* text, const char* caption, unsigned type) override;
+  void sleep(unsigned milliseconds) override;
+
+  // Writing, copies, deletion at the next start, system folders, version, token and restart
+  // (win32_system.cpp).
+  bool copyFile(const char* source, const char* destination) override;
+  std::unique_ptr<WritableFile> openForWriting(const char* path, WriteMode mode) override;
+  bool deleteAtReboot(const char* path) override;
+  std::uint32_t windowsDirectory(char* buffer, std::uint32_t size) override;
+  std::uint32_t tempPath(char* buffer, std::uint32_t size) override;
+  std::uint32_t shortPathName(const char* path, char* buffer, std::uint32_t size) override;
+  bool version(VersionInfo& info) override;
+  std::unique_ptr<AccessToken> openProcessToken(std::uint32_t desiredAccess) override;
+  bool lookupPrivilegeValue(const char* name, PrivilegeId& privilege) override;
+  bool exitWindows(std::uint32_t flags, std::uint32_t reserved) override;
+
+ private:
+  // Takes the thread's error code right after a call failed, before anything can overwrite it;
+  // returns false so that a failing path can end with `return failed();`.
+  bool failed();
+
+  MessageBoxHandler messageBox_;
+  std::uint32_t lastError_ = 0;
+};
+
+}  // namespace vs
