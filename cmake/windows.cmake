@@ -6,3 +6,29 @@ add_library(vs_win32 STATIC
   src/platform/win32/win32_system.cpp
 )
 target_link_libraries(vs_win32 PUBLIC vs_engine user32 kernel32 advapi32)
+
+# GoogleTest from the distribution's sources, built with the cross compiler; only gtest is needed.
+# It uses Win32 threads, not pthreads. The compiler's "win32" thread model has no std::mutex, so
+# the one class of gtest written with it comes from tests/wine/gtest_custom instead.
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+target_include_directories(gtest BEFORE PUBLIC ${CMAKE_SOURCE_DIR}/tests/wine/gtest_custom)
+target_sources(gtest PRIVATE ${CMAKE_SOURCE_DIR}/tests/wine/gtest_custom/notification.cpp)
+
+# Tests of the real backend and of the engine on a real file system. The 64-bit tree runs them
+# under 64-bit Wine, one fresh prefix per run (tests/wine/run-in-prefix); the 32-bit tree only
+# builds them, since 32-bit Wine cannot start on every machine that builds.
+file(GLOB VS_WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/wine/run-in-prefix)
+endif()
+add_executable(vs_wine_tests ${VS_WINE_TESTS})
+target_include_directories(vs_wine_tests PRIVATE tests)
+target_link_libraries(vs_wine_tests PRIVATE vs_win32 vs_samples GTest::gtest_main)
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  # One test per program: every run starts Wine in a prefix of its own.
+  add_test(NAME vs_wine_tests COMMAND vs_wine_tests)
+  set_tests_properties(vs_wine_tests PROPERTIES TIMEOUT 900)
+endif()
