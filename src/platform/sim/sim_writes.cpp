@@ -178,9 +178,9 @@ std::uint32_t SimMachine::shortPathName(const char* path, char* buffer, std::uin
     std::size_t slash = text.find('\\', start);
     if (slash == std::string::npos) slash = text.size();
     if (slash > start) {
-      walked += "\\" + text.substr(start, slash - start);
+      walked.append(1, '\\').append(text, start, slash - start);
       const Node* node = find(walked);
-      shortened += "\\" + (node->shortName.empty() ? node->name : node->shortName);
+      shortened.append(1, '\\').append(node->shortName.empty() ? node->name : node->shortName);
     }
     start = slash + 1;
   }
