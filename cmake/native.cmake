@@ -18,3 +18,6 @@ target_link_libraries(bench_scan PRIVATE vs_sim)
 
 add_executable(export_signatures tools/export_signatures.cpp)
 target_link_libraries(export_signatures PRIVATE vs_engine)
+
+add_executable(detect_native bench/detect_native.cpp)
+target_link_libraries(detect_native PRIVATE vs_sim)
