@@ -1,5 +1,6 @@
 // The engine over the real file system: a walk of the run's drive D: with samples of the
-// signature table, near misses and ordinary files, through the real backend.
+// signature table, near misses and ordinary files, through the real backend, down to the deletion
+// of what matched.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -80,7 +81,7 @@ class EngineOnDiskTest : public ::testing::Test {
   int files = 0;
 };
 
-TEST_F(EngineOnDiskTest, WalkOfTheDriveFindsEverySampleAndNothingElse) {
+TEST_F(EngineOnDiskTest, WalkOfTheDriveRemovesEverySampleAndNothingElse) {
   // Every record that fits the plain layout, in one folder.
   makeDirectory("D:\\samples");
   for (int i = 0; i < kSignatureCount; ++i) {
@@ -145,8 +146,10 @@ TEST_F(EngineOnDiskTest, WalkOfTheDriveFindsEverySampleAndNothingElse) {
   ScanSession session;
   session.singleFileMode = 0;
   std::vector<std::string> statusTexts;
+  std::vector<std::string> reportLines;
   TestWindow window([&](UINT message, WPARAM, LPARAM) -> LRESULT {
     if (message == kStatusMsgSetText) statusTexts.push_back(session.statusText);
+    if (message == kStatusMsgAddLine) reportLines.push_back(session.reportLine);
     return 0;
   });
   session.mainWindow = reinterpret_cast<WindowHandle>(window.handle());
@@ -161,6 +164,20 @@ TEST_F(EngineOnDiskTest, WalkOfTheDriveFindsEverySampleAndNothingElse) {
   EXPECT_EQ(session.programFilesPending, 1);
   EXPECT_STREQ(session.programFilesPattern, "D:\\Program Files\\*.*");
 
+  // Every sample is deleted, whatever its attributes, and reported once; nothing else is.
+  EXPECT_EQ(session.filesRemoved, static_cast<std::int32_t>(expected.size()));
+  EXPECT_EQ(reportLines.size(), expected.size());
+  for (const std::string& path : expected) {
+    SCOPED_TRACE(path);
+    EXPECT_FALSE(fileExists(path));
+    EXPECT_EQ(std::count_if(reportLines.begin(), reportLines.end(),
+                            [&](const std::string& line) {
+                              return line.rfind(path + "     W32/Talvorn.", 0) == 0 &&
+                                     line.ends_with(".Trojan removed");
+                            }),
+              1);
+  }
+  EXPECT_TRUE(fileExists("D:\\clean\\locked.exe"));
   for (const auto& [path, bytes] : clean) {
     SCOPED_TRACE(path);
     EXPECT_EQ(readFile(path), bytes);
