@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/win32/file_position.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/win32_platform.h"
 
@@ -50,15 +51,12 @@ class Win32File : public ReadableFile {
       : handle_(std::move(handle)), lastError_(lastError) {}
 
   std::int64_t length() override {
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(handle_.get(), &size)) return failed(-1);
-    return size.QuadPart;
+    const std::int64_t length = win32::fileLength(handle_.get());
+    return length >= 0 ? length : failed(std::int64_t{-1});
   }
 
   bool seek(std::int64_t offset) override {
-    LARGE_INTEGER target;
-    target.QuadPart = offset;
-    return SetFilePointerEx(handle_.get(), target, nullptr, FILE_BEGIN) || failed(false);
+    return win32::setFilePosition(handle_.get(), offset, FILE_BEGIN) || failed(false);
   }
 
   std::int32_t read(void* buffer, std::uint32_t count) override {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <utility>
 
+#include "platform/win32/file_position.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/win32_platform.h"
 
@@ -31,14 +32,6 @@ struct TokenHandleTraits {
 };
 using TokenHandle = win32::UniqueHandle<TokenHandleTraits>;
 
-// Positions through SetFilePointer with its high part, which the 9x line has (SetFilePointerEx
-// it has not).
-bool setPosition(HANDLE handle, std::int64_t offset, DWORD method) {
-  LONG high = static_cast<LONG>(offset >> 32);
-  const DWORD low = SetFilePointer(handle, static_cast<LONG>(offset & 0xFFFFFFFF), &high, method);
-  return low != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;
-}
-
 class Win32WritableFile : public WritableFile {
  public:
   Win32WritableFile(win32::FileHandle handle, std::uint32_t& lastError)
@@ -57,7 +50,7 @@ class Win32WritableFile : public WritableFile {
 
   bool seek(std::int64_t offset) override {
     if (offset < 0) return fail(ERROR_NEGATIVE_SEEK);
-    return setPosition(handle_.get(), offset, FILE_BEGIN) || fail(GetLastError());
+    return win32::setFilePosition(handle_.get(), offset, FILE_BEGIN) || fail(GetLastError());
   }
 
   bool truncate() override { return SetEndOfFile(handle_.get()) || fail(GetLastError()); }
