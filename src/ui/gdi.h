@@ -1,0 +1,97 @@
+// Ownership of drawing objects and other user-interface handles, on the same template as the
+// system handles of the backend, plus scope guards for a window's device context and for an
+// object selected into a context. Every object is released on every path.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/win32/handle.h"
+
+namespace vs::ui {
+
+template <typename Handle>
+struct GdiObjectTraits {
+  using Value = Handle;
+  static Value invalid() noexcept { return nullptr; }
+  static void close(Value value) noexcept { DeleteObject(value); }
+};
+
+struct MemoryDcTraits {
+  using Value = HDC;
+  static Value invalid() noexcept { return nullptr; }
+  static void close(Value value) noexcept { DeleteDC(value); }
+};
+
+struct CursorTraits {
+  using Value = HCURSOR;
+  static Value invalid() noexcept { return nullptr; }
+  static void close(Value value) noexcept { DestroyCursor(value); }
+};
+
+struct ModuleTraits {
+  using Value = HMODULE;
+  static Value invalid() noexcept { return nullptr; }
+  static void close(Value value) noexcept { FreeLibrary(value); }
+};
+
+struct RegistryKeyTraits {
+  using Value = HKEY;
+  static Value invalid() noexcept { return nullptr; }
+  static void close(Value value) noexcept { RegCloseKey(value); }
+};
+
+using Bitmap = win32::UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using Font = win32::UniqueHandle<GdiObjectTraits<HFONT>>;
+using Brush = win32::UniqueHandle<GdiObjectTraits<HBRUSH>>;
+using Region = win32::UniqueHandle<GdiObjectTraits<HRGN>>;
+using MemoryDc = win32::UniqueHandle<MemoryDcTraits>;
+using Cursor = win32::UniqueHandle<CursorTraits>;
+using Module = win32::UniqueHandle<ModuleTraits>;
+using RegistryKey = win32::UniqueHandle<RegistryKeyTraits>;
+
+// A window's device context from GetDC, released when the guard ends.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Selects an object into a context and puts the previous one back when the guard ends.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+  ~SelectedObject() {
+    if (selected()) SelectObject(dc_, previous_);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+  bool selected() const { return previous_ != nullptr && previous_ != HGDI_ERROR; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+// The program's own module: its resources are the templates, bitmaps and icon.
+inline HINSTANCE programModule() {
+  return GetModuleHandleA(nullptr);
+}
+
+// A bitmap resource at its own size, the greys of its colour table mapped to the system's 3-D
+// colours; empty when the resource is missing.
+inline Bitmap loadSkinBitmap(const char* name) {
+  return Bitmap(static_cast<HBITMAP>(
+      LoadImageA(programModule(), name, IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
+}
+
+}  // namespace vs::ui
