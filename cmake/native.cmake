@@ -19,5 +19,5 @@ target_link_libraries(bench_scan PRIVATE vs_sim)
 add_executable(export_signatures tools/export_signatures.cpp)
 target_link_libraries(export_signatures PRIVATE vs_engine)
 
-add_executable(detect_native bench/detect_native.cpp)
-target_link_libraries(detect_native PRIVATE vs_sim)
+add_executable(detect bench/detect.cpp)
+target_link_libraries(detect PRIVATE vs_sim)

@@ -34,3 +34,7 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   add_test(NAME vs_wine_tests COMMAND vs_wine_tests)
   set_tests_properties(vs_wine_tests PROPERTIES TIMEOUT 900)
 endif()
+
+# The detection-only scanner of the benchmarks, on the real backend.
+add_executable(detect bench/detect.cpp)
+target_link_libraries(detect PRIVATE vs_win32 psapi)
