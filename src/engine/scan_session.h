@@ -38,6 +38,10 @@ struct ScanSession {
   // The name of the last Run value that the registry cleanup matched (127 characters at most).
   char rememberedRunValue[128] = {};
 
+  // When the message pump last found the queue empty, and whether it did at its last look.
+  std::uint32_t lastEmptyQueueTick = 0;
+  std::uint8_t queueSeenEmpty = 0;
+
   // The encoded-attachment table as the check uses it: the first check of the run copies the
   // built-in table here and unscrambles its patterns, once.
   std::uint8_t attachmentPatternRestored = 0;

@@ -195,6 +195,8 @@ class Platform {
 
   // Blocks the thread; the window is not serviced meanwhile.
   virtual void sleep(unsigned milliseconds) = 0;
+  // Milliseconds since the system started (GetTickCount); wraps after 49.7 days.
+  virtual std::uint32_t tickCount() = 0;
 };
 
 }  // namespace vs

@@ -187,6 +187,18 @@ TEST_F(CancelTest, OtherMessagesAreDispatchedOneAtATime) {
   EXPECT_EQ(session.cancelRequested, 0);
 }
 
+TEST_F(CancelTest, AnEmptyQueueIsLookedAtAgainOnlyAfterAPause) {
+  os.clockStep = 1;  // every look at the clock is a millisecond later
+  for (int i = 5; i < 40; ++i) os.addFile("C:\\f" + std::to_string(i) + ".exe", "x");
+  os.messageBoxAnswers = {kIdYes};
+  queueWhenShown("C:\\f1.exe", {1, 0x0100, 27, 0});
+  EXPECT_EQ(walkDirectory(ctx, "C:\\*.*"), 0);
+  // The Escape is taken a few entries later, not at the next pump, and still ends the walk.
+  EXPECT_GT(handed.size(), 2u);
+  EXPECT_LT(handed.size(), 10u);
+  EXPECT_EQ(os.messageBoxes.size(), 1u);
+}
+
 TEST_F(CancelTest, WalkStartedWhileCancelledHandsOnNothing) {
   session.cancelRequested = 1;
   EXPECT_EQ(walkDirectory(ctx, "C:\\*.*"), 0);

@@ -432,6 +432,9 @@ int SimMachine::skinMessageBox(const char* text, const char* caption, unsigned t
 void SimMachine::sleep(unsigned milliseconds) {
   log("sleep " + std::to_string(milliseconds));
   sleeps.push_back(milliseconds);
+  clock += milliseconds;
 }
+
+std::uint32_t SimMachine::tickCount() { return clock += clockStep; }
 
 }  // namespace vs::sim

@@ -70,6 +70,11 @@ class SimMachine : public Platform {
   // The window and its queue.
   std::deque<WindowMessage> queue;
   std::deque<int> messageBoxAnswers;                  // answered in order; IDNO once they run out
+
+  // The clock: sleeps move it on, and so does every query, by clockStep milliseconds (by default
+  // far enough that the message pump looks at its queue every time).
+  std::uint32_t clock = 0;
+  std::uint32_t clockStep = 1000;
   std::function<void(std::uint32_t message)> onSend;  // the main window's handler
 
   // Writing, copying and deletion at the next start (in-memory drives only).

@@ -42,6 +42,7 @@ class Win32Platform : public Platform {
   void dispatchMessage(const WindowMessage& message) override;
   int skinMessageBox(const char* text, const char* caption, unsigned type) override;
   void sleep(unsigned milliseconds) override;
+  std::uint32_t tickCount() override;
 
   // Writing, copies, deletion at the next start, system folders, version, token and restart
   // (win32_system.cpp).

@@ -46,4 +46,6 @@ void Win32Platform::sleep(unsigned milliseconds) {
   Sleep(milliseconds);
 }
 
+std::uint32_t Win32Platform::tickCount() { return GetTickCount(); }
+
 }  // namespace vs
