@@ -109,6 +109,7 @@ class SimMachine : public Platform {
   void dispatchMessage(const WindowMessage& message) override;
   int skinMessageBox(const char* text, const char* caption, unsigned type) override;
   void sleep(unsigned milliseconds) override;
+  std::uint32_t tickCount() override;
   bool copyFile(const char* source, const char* destination) override;
   std::unique_ptr<WritableFile> openForWriting(const char* path, WriteMode mode) override;
   bool deleteAtReboot(const char* path) override;
