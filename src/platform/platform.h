@@ -35,9 +35,17 @@ constexpr unsigned kDriveRamdisk = 6;
 constexpr std::uint32_t kErrorFileNotFound = 2;
 constexpr std::uint32_t kErrorPathNotFound = 3;
 constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorNoMoreFiles = 18;
 constexpr std::uint32_t kErrorSharingViolation = 32;
 constexpr std::uint32_t kErrorFileExists = 80;
+constexpr std::uint32_t kErrorInvalidParameter = 87;
 constexpr std::uint32_t kErrorDiskFull = 112;
+constexpr std::uint32_t kErrorInsufficientBuffer = 122;
+constexpr std::uint32_t kErrorProcNotFound = 127;
+constexpr std::uint32_t kErrorMoreData = 234;
+constexpr std::uint32_t kErrorNoMoreItems = 259;
+constexpr std::uint32_t kErrorServiceDoesNotExist = 1060;
+constexpr std::uint32_t kErrorServiceNotActive = 1062;
 constexpr std::uint32_t kErrorNotAllAssigned = 1300;
 
 // Platform identifiers of the version query (dwPlatformId).
@@ -52,12 +60,33 @@ constexpr std::uint32_t kSePrivilegeEnabled = 0x0002;
 constexpr std::uint32_t kEwxReboot = 0x0002;
 constexpr std::uint32_t kEwxForce = 0x0004;
 
+// Registry access masks and value types.
+constexpr std::uint32_t kKeyRead = 0x20019;
+constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+constexpr std::uint32_t kRegSz = 1;
+constexpr std::uint32_t kRegExpandSz = 2;
+constexpr std::uint32_t kRegMultiSz = 7;
+
+// Process access rights.
+constexpr std::uint32_t kProcessTerminate = 0x0001;
+constexpr std::uint32_t kProcessVmRead = 0x0010;
+constexpr std::uint32_t kProcessQueryInformation = 0x0400;
+
+// Service manager and service access (SC_MANAGER_ALL_ACCESS, which for a service grants the
+// query, stop and delete rights) and the states a service reports.
+constexpr std::uint32_t kServiceAllAccess = 0xF003F;
+constexpr std::uint32_t kServiceStopped = 1;
+constexpr std::uint32_t kServiceStopPending = 3;
+constexpr std::uint32_t kServiceRunning = 4;
+
 // Window messages the engine takes from the queue or sends.
 constexpr std::uint32_t kMsgDestroy = 0x0002;
 constexpr std::uint32_t kMsgQuit = 0x0012;
 
 // Message-box types and answers.
+constexpr unsigned kMbOk = 0;
 constexpr unsigned kMbYesNoQuestion = 36;
+constexpr unsigned kMbOkCancelInformation = 0x41;
 constexpr int kIdOk = 1;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
@@ -132,6 +161,99 @@ class AccessToken {
   virtual bool adjustPrivilege(const PrivilegeId& privilege, std::uint32_t attributes) = 0;
 };
 
+// A registry key opened below HKEY_LOCAL_MACHINE (or the performance-data root). Each call answers
+// with the registry's own result: 0 (ERROR_SUCCESS) or a Win32 error code. Destroying the object
+// closes a key that close() has not closed yet.
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;
+  // RegQueryValueExA. data null asks only for the size. *size is the buffer's size in bytes on
+  // entry and the data's size on return, also when the buffer is too small (ERROR_MORE_DATA); the
+  // registry never writes past *size bytes. type may be null.
+  virtual std::int32_t queryValue(const char* name, std::uint32_t* type, void* data,
+                                  std::uint32_t* size) = 0;
+  // RegQueryInfoKeyA, only the number of values.
+  virtual std::int32_t valueCount(std::uint32_t& count) = 0;
+  // RegEnumValueA, name only: *nameLength is the buffer's capacity in characters (terminator
+  // included) on entry and the name's length on return. ERROR_NO_MORE_ITEMS past the last value,
+  // ERROR_MORE_DATA when the name does not fit.
+  virtual std::int32_t enumValueName(std::uint32_t index, char* name,
+                                     std::uint32_t* nameLength) = 0;
+  // RegDeleteValueA.
+  virtual std::int32_t deleteValue(const char* name) = 0;
+  // RegCloseKey, reporting its result; every later call on the key fails.
+  virtual std::int32_t close() = 0;
+};
+
+// An open service; destroying it closes the handle. The state is dwCurrentState of the service's
+// status record.
+class ServiceHandle {
+ public:
+  virtual ~ServiceHandle() = default;
+  // ControlService with SERVICE_CONTROL_STOP; on success currentState is the state the service
+  // reports in answer. False on failure, lastError() tells why.
+  virtual bool stop(std::uint32_t& currentState) = 0;
+  // QueryServiceStatus.
+  virtual bool queryStatus(std::uint32_t& currentState) = 0;
+};
+
+// The service control manager of the local machine, default database; destroying it closes it.
+class ServiceManager {
+ public:
+  virtual ~ServiceManager() = default;
+  // OpenServiceA; null on failure, lastError() tells why.
+  virtual std::unique_ptr<ServiceHandle> openService(const char* name, std::uint32_t access) = 0;
+};
+
+// An open process; destroying it closes the handle.
+class ProcessHandle {
+ public:
+  virtual ~ProcessHandle() = default;
+  // TerminateProcess; the process ends with exitCode.
+  virtual bool terminate(std::uint32_t exitCode) = 0;
+};
+
+// What a PROCESSENTRY32 record tells of a process, as far as the program reads it.
+struct ProcessEntry {
+  std::uint32_t processId = 0;
+  char exeFile[kMaxPath] = {};  // szExeFile: the full path on the 9x line, a name on the NT line
+};
+
+// A tool-help snapshot of the running processes; destroying it closes the snapshot handle.
+class ProcessSnapshot {
+ public:
+  virtual ~ProcessSnapshot() = default;
+  // Process32First and Process32Next, each looked up by name at every call, as the code that runs
+  // on systems without them must. False when there is no entry (lastError() ERROR_NO_MORE_FILES)
+  // or when the function cannot be found (ERROR_PROC_NOT_FOUND).
+  virtual bool first(ProcessEntry& entry) = 0;
+  virtual bool next(ProcessEntry& entry) = 0;
+};
+
+// kernel32.dll loaded by name for its tool-help functions; destroying it frees the library.
+class ToolhelpLibrary {
+ public:
+  virtual ~ToolhelpLibrary() = default;
+  // CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0), looked up by name; null when the function is
+  // missing or the snapshot fails.
+  virtual std::unique_ptr<ProcessSnapshot> snapshotProcesses() = 0;
+};
+
+// psapi.dll loaded by name with EnumProcesses and GetModuleFileNameExA found in it; destroying it
+// frees the library.
+class PsapiLibrary {
+ public:
+  virtual ~PsapiLibrary() = default;
+  // EnumProcesses: fills ids (size bytes) and sets *bytesReturned to the bytes it used.
+  virtual bool enumProcesses(std::uint32_t* ids, std::uint32_t size,
+                             std::uint32_t* bytesReturned) = 0;
+  // GetModuleFileNameExA for the main module of a process opened with query and read rights: the
+  // length written (without the terminator), 0 on failure. A path that does not fit whole with its
+  // terminator is a failure too: cut, it would name another file.
+  virtual std::uint32_t mainModulePath(ProcessHandle& process, char* buffer,
+                                       std::uint32_t size) = 0;
+};
+
 struct WindowMessage {
   WindowHandle window = 0;
   std::uint32_t message = 0;
@@ -197,6 +319,44 @@ class Platform {
   virtual void sleep(unsigned milliseconds) = 0;
   // Milliseconds since the system started (GetTickCount); wraps after 49.7 days.
   virtual std::uint32_t tickCount() = 0;
+
+  // The system's plain message box (MessageBoxA without an owner window).
+  virtual int messageBox(const char* text, const char* caption, unsigned type) = 0;
+  // ExitProcess: the program ends at once with this status. The simulated machine records the
+  // request and returns, so a caller returns straight away after asking.
+  virtual void exitProcess(unsigned exitCode) = 0;
+
+  // Registry (HKEY_LOCAL_MACHINE only) and environment.
+  // RegOpenKeyExA below HKEY_LOCAL_MACHINE; key is set only on success.
+  virtual std::int32_t openMachineKey(const char* path, std::uint32_t access,
+                                      std::unique_ptr<RegistryKey>& key) = 0;
+  // RegDeleteKeyA below HKEY_LOCAL_MACHINE.
+  virtual std::int32_t deleteMachineKey(const char* path) = 0;
+  // HKEY_PERFORMANCE_DATA: queryValue with an object's index text as the value name gives that
+  // object's performance-data block; close() is RegCloseKey on the root.
+  virtual std::unique_ptr<RegistryKey> performanceData() = 0;
+  // GetSystemDirectoryA, with the results of windowsDirectory().
+  virtual std::uint32_t systemDirectory(char* buffer, std::uint32_t size) = 0;
+  // ExpandEnvironmentStringsA: the size needed (terminator included); when it exceeds size the
+  // buffer does not hold the expansion. 0 on failure.
+  virtual std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
+                                                 std::uint32_t size) = 0;
+  // WideCharToMultiByte to the ANSI code page, no flags. length -1 converts up to and with the
+  // terminator. Returns the bytes written, 0 on failure (also when the result does not fit).
+  virtual int wideToAnsi(const char16_t* text, int length, char* out, int capacity) = 0;
+
+  // Services.
+  // OpenSCManagerA on the local machine's default database; null on failure.
+  virtual std::unique_ptr<ServiceManager> openServiceManager(std::uint32_t access) = 0;
+
+  // Processes.
+  // LoadLibraryA("Kernel32.dll"); null when it cannot be loaded.
+  virtual std::unique_ptr<ToolhelpLibrary> loadToolhelp() = 0;
+  // LoadLibraryA("psapi.dll") and both functions looked up; null when any is missing.
+  virtual std::unique_ptr<PsapiLibrary> loadPsapi() = 0;
+  // OpenProcess, handle not inheritable; null on failure, lastError() tells why.
+  virtual std::unique_ptr<ProcessHandle> openProcess(std::uint32_t access,
+                                                     std::uint32_t processId) = 0;
 };
 
 }  // namespace vs

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sim/sim_processes.h"
+#include "platform/sim/sim_registry.h"
 
 namespace vs::sim {
 
@@ -94,6 +97,45 @@ class SimMachine : public Platform {
   std::vector<std::uint32_t> restartRequests;  // the flags of every ExitWindowsEx call
   bool exitWindowsFails = false;
 
+  // The plain message box (answered with IDOK) and the end of the program.
+  std::vector<MessageBoxCall> plainMessageBoxes;
+  std::optional<unsigned> exitCode;  // set once the program asked to end
+
+  // Registry, environment, system folder and the ANSI conversion.
+  SimRegistry registry;
+  std::map<std::string, std::string> environment{{"WINDIR", "C:\\WINDOWS"},
+                                                 {"SYSTEMROOT", "C:\\WINDOWS"},
+                                                 {"PROGRAMFILES", "C:\\Program Files"}};
+  std::string systemDirectoryPath = "C:\\WINDOWS\\system32";  // empty: the query fails
+  bool ansiConversionFails = false;
+
+  // Performance data. The "Counters" list under Perflib\009 names the process object and the id
+  // counter with these indexes; the object's block lists "Idle", every process and "_Total".
+  std::string perfProcessObject = "230";
+  std::uint32_t perfIdCounter = 784;
+  // Answered instead of the block built from the running programs.
+  std::optional<std::vector<std::uint8_t>> perfDataBlock;
+  // A smaller buffer gets ERROR_MORE_DATA; non-zero hint: the size left after that answer.
+  std::uint32_t perfDataMinimumBuffer = 0;
+  std::uint32_t perfDataSizeHint = 0;
+  std::int32_t perfDataError = 0;              // non-zero: every query fails with it
+  std::vector<std::uint32_t> perfDataQueries;  // the buffer size offered by every query
+
+  // Running programs. A program holds its image (deletion: access denied) and its held files
+  // (deletion: sharing violation) until it ends.
+  SimProcess& startProcess(const std::string& imagePath, std::vector<std::string> heldFiles = {});
+  SimProcess* process(std::uint32_t id);
+  std::list<SimProcess> processes;   // in the order the system lists them
+  std::vector<std::uint32_t> ended;  // ids of the programs that ended, in order
+  bool toolhelpMissing = false;      // kernel32.dll cannot be loaded by name
+  bool snapshotFails = false;        // CreateToolhelp32Snapshot fails
+  bool process32NextMissing = false;
+  bool psapiMissing = false;  // psapi.dll or one of its functions cannot be found
+
+  // Services.
+  std::vector<SimService> services;
+  bool serviceManagerFails = false;
+
   // Platform.
   std::unique_ptr<DirectoryListing> listDirectory(const char* pattern) override;
   unsigned driveType(const char* root) override;
@@ -120,10 +162,36 @@ class SimMachine : public Platform {
   std::unique_ptr<AccessToken> openProcessToken(std::uint32_t desiredAccess) override;
   bool lookupPrivilegeValue(const char* name, PrivilegeId& privilege) override;
   bool exitWindows(std::uint32_t flags, std::uint32_t reserved) override;
+  int messageBox(const char* text, const char* caption, unsigned type) override;
+  void exitProcess(unsigned exitCode) override;
+  std::int32_t openMachineKey(const char* path, std::uint32_t access,
+                              std::unique_ptr<RegistryKey>& key) override;
+  std::int32_t deleteMachineKey(const char* path) override;
+  std::unique_ptr<RegistryKey> performanceData() override;
+  std::uint32_t systemDirectory(char* buffer, std::uint32_t size) override;
+  std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
+                                         std::uint32_t size) override;
+  int wideToAnsi(const char16_t* text, int length, char* out, int capacity) override;
+  std::unique_ptr<ServiceManager> openServiceManager(std::uint32_t access) override;
+  std::unique_ptr<ToolhelpLibrary> loadToolhelp() override;
+  std::unique_ptr<PsapiLibrary> loadPsapi() override;
+  std::unique_ptr<ProcessHandle> openProcess(std::uint32_t access,
+                                             std::uint32_t processId) override;
+
+  // Ends a running program as TerminateProcess would, releasing the files it held.
+  void endProcess(std::uint32_t id);
 
  private:
   class Writer;
   class Token;
+  class Key;
+  class PerformanceRoot;
+  class Process;
+  class Snapshot;
+  class Toolhelp;
+  class Psapi;
+  class Manager;
+  class Service;
   struct Drive;
   struct Resolved;
   Drive* drive(char letter) const;
@@ -132,8 +200,12 @@ class SimMachine : public Platform {
   bool fail(std::uint32_t error);
   void releaseSpace(std::uint64_t bytes);
 
+  std::vector<std::uint8_t> performanceBlock(const std::string& objectIndexText) const;
+  bool holdsFile(const std::string& path) const;
+
   std::map<char, std::unique_ptr<Drive>> drives_;
   std::uint32_t lastError_ = 0;
+  std::uint32_t nextProcessId_ = 0x100;
 };
 
 // Windows wildcard matching of a listing mask ("*.*", "*", "b.*", "x?.exe"), ignoring case.

@@ -8,7 +8,6 @@
 namespace vs::sim {
 namespace {
 
-constexpr std::uint32_t kErrorInvalidParameter = 87;
 constexpr std::uint32_t kErrorNoSuchPrivilege = 1313;
 
 // The identifiers that the system gives the privileges it knows.

@@ -156,6 +156,13 @@ std::uint32_t SimMachine::windowsDirectory(char* buffer, std::uint32_t size) {
   return result;
 }
 
+std::uint32_t SimMachine::systemDirectory(char* buffer, std::uint32_t size) {
+  log("systemDirectory");
+  const std::uint32_t result = answerText(systemDirectoryPath, buffer, size);
+  if (result == 0) fail(kErrorPathNotFound);
+  return result;
+}
+
 std::uint32_t SimMachine::tempPath(char* buffer, std::uint32_t size) {
   log("tempPath");
   const std::uint32_t result = answerText(tempDirectoryPath, buffer, size);

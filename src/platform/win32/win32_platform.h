@@ -57,6 +57,29 @@ class Win32Platform : public Platform {
   bool lookupPrivilegeValue(const char* name, PrivilegeId& privilege) override;
   bool exitWindows(std::uint32_t flags, std::uint32_t reserved) override;
 
+  // The plain message box and the program's end (win32_program.cpp).
+  int messageBox(const char* text, const char* caption, unsigned type) override;
+  void exitProcess(unsigned exitCode) override;
+
+  // Registry, system directory, environment and the ANSI conversion (win32_registry.cpp).
+  std::int32_t openMachineKey(const char* path, std::uint32_t access,
+                              std::unique_ptr<RegistryKey>& key) override;
+  std::int32_t deleteMachineKey(const char* path) override;
+  std::unique_ptr<RegistryKey> performanceData() override;
+  std::uint32_t systemDirectory(char* buffer, std::uint32_t size) override;
+  std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
+                                         std::uint32_t size) override;
+  int wideToAnsi(const char16_t* text, int length, char* out, int capacity) override;
+
+  // Services (win32_services.cpp).
+  std::unique_ptr<ServiceManager> openServiceManager(std::uint32_t access) override;
+
+  // Processes (win32_processes.cpp).
+  std::unique_ptr<ToolhelpLibrary> loadToolhelp() override;
+  std::unique_ptr<PsapiLibrary> loadPsapi() override;
+  std::unique_ptr<ProcessHandle> openProcess(std::uint32_t access,
+                                             std::uint32_t processId) override;
+
  private:
   // Takes the thread's error code right after a call failed, before anything can overwrite it;
   // returns false so that a failing path can end with `return failed();`.
