@@ -140,6 +140,8 @@ TEST_F(DisposalTest, MemoryImageLineComesFirstThenThePauseThenTheFileLine) {
   const std::vector<std::string> expected = {
       "line System Memory    W32/Talvorn.Trojan  removed", "sleep 1000",
       std::string("setAttributes ") + kPath + " 0x20", std::string("delete ") + kPath,
+      // The deleted file's uninstall entry is looked for (absent here) before the line.
+      "regOpen SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\rhcjg7j0e38v 0xF003F",
       std::string("line ") + kPath + "     W32/Talvorn.Trojan  removed"};
   EXPECT_EQ(os.calls, expected);
   EXPECT_EQ(os.sleeps, std::vector<unsigned>{1000});
