@@ -39,7 +39,8 @@ void sendStatistics(ScanContext& ctx) {
 
 int runScanSession(ScanContext& ctx) {
   ScanSession& s = ctx.session;
-  scanMemory(ctx);
+  // When the memory scan found a program it could not stop, the program has ended.
+  if (!scanMemory(ctx)) return 1;
   walkFixedDrives(ctx);
   sendStatistics(ctx);
   sendStatusText(ctx, s.cancelRequested ? "Scanning terminated" : "Scanning completed");

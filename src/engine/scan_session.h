@@ -29,6 +29,9 @@ struct ScanSession {
   std::uint8_t singleFileMode = 1;
   std::uint8_t singleFileMatched = 0;
   std::int32_t memoryDisposalPending = 0;
+  // Set by the memory scan when an infected program could neither be killed nor stopped as a
+  // service; it stays set for the rest of the run.
+  std::int32_t memoryRestartNeeded = 0;
   char programFilesPattern[kMaxPath] = {};
   std::int32_t programFilesPending = 0;
   std::int32_t programFilesSeen = 0;

@@ -5,8 +5,15 @@
 
 namespace vs {
 
-// Kills the process that runs the given file. Returns non-zero when a process was killed, 0 when
-// none could be.
+// Pauses that give the system time to settle around the tool-help snapshot and a termination.
+constexpr unsigned kSnapshotPause = 100;
+constexpr unsigned kBeforeOpenPause = 50;
+constexpr unsigned kAfterKillPause = 500;
+
+// Kills the program that runs the given file, by the road of this system (tool-help names on the
+// 9x line, module paths on NT 5.x, performance-data names on NT 4 and from NT 6 on). Returns 1
+// when the road reports success, 0 otherwise, after telling the user that nothing was killed. On
+// other systems nothing is done and the result is 1.
 int killProcessByPath(ScanContext& ctx, const char* path);
 
 }  // namespace vs
