@@ -7,7 +7,6 @@
 #include "system/restart.h"
 
 namespace vs {
-namespace {
 
 void walkFixedDrives(ScanContext& ctx) {
   ScanSession& s = ctx.session;
@@ -35,7 +34,9 @@ void sendStatistics(ScanContext& ctx) {
   sendReportLine(ctx, "Total files removed\t\t:  %d", s.filesRemoved);
 }
 
-}  // namespace
+void sendFinalStatus(ScanContext& ctx) {
+  sendStatusText(ctx, ctx.session.cancelRequested ? "Scanning terminated" : "Scanning completed");
+}
 
 int runScanSession(ScanContext& ctx) {
   ScanSession& s = ctx.session;
@@ -43,7 +44,7 @@ int runScanSession(ScanContext& ctx) {
   if (!scanMemory(ctx)) return 1;
   walkFixedDrives(ctx);
   sendStatistics(ctx);
-  sendStatusText(ctx, s.cancelRequested ? "Scanning terminated" : "Scanning completed");
+  sendFinalStatus(ctx);
   if (s.restartNeeded &&
       ctx.os.skinMessageBox(kRestartQuestion, kProductTitle, kMbYesNoQuestion) == kIdYes) {
     restartSystem(ctx.os);

@@ -13,4 +13,12 @@ inline constexpr const char* kRestartQuestion =
 // Runs the whole scan on the calling thread; returns 1. Needs mainWindow set.
 int runScanSession(ScanContext& ctx);
 
+// The steps of the scan after the memory scan, for front ends that scan a machine which is not
+// running (the offline scan): a walk of every fixed drive from C: to Z:, with the drive's
+// "Program Files" folder walked once more when the root's walk did not enter it; the statistics
+// block; the final status.
+void walkFixedDrives(ScanContext& ctx);
+void sendStatistics(ScanContext& ctx);
+void sendFinalStatus(ScanContext& ctx);
+
 }  // namespace vs
