@@ -25,3 +25,27 @@ file(GLOB VS_UI_ART CONFIGURE_DEPENDS src/ui/resources/*.bmp src/ui/resources/*.
   src/ui/resources/*.h)
 set_property(SOURCE src/ui/resources/vantosweeper.rc APPEND PROPERTY OBJECT_DEPENDS ${VS_UI_ART})
 
+# The program that drives the tool from outside in the window tests and the demo.
+add_executable(ui_driver tests/wine/ui/ui_driver.cpp tests/wine/ui/tool_window.cpp
+  tests/wine/ui/demo_machine.cpp)
+target_link_libraries(ui_driver PRIVATE vs_samples user32 advapi32)
+
+# In-process tests of the user interface on the real system: the message box's answers and
+# layout, the region from a picture, the scaling of controls and the skins.
+file(GLOB VS_UI_TESTS CONFIGURE_DEPENDS tests/wine/ui/*_test.cpp)
+add_executable(vs_ui_tests ${VS_UI_TESTS} src/ui/resources/vantosweeper.rc)
+target_include_directories(vs_ui_tests PRIVATE src/ui/resources)
+target_link_libraries(vs_ui_tests PRIVATE vs_ui GTest::gtest_main)
+
+if(CMAKE_CROSSCOMPILING_EMULATOR)
+  add_test(NAME vs_ui_tests COMMAND vs_ui_tests)
+  # The window tests: the real program driven from outside, one scenario (and one Wine start)
+  # each. They share the X display's pointer and screen, so they run one at a time.
+  foreach(scenario full-scan cancel suite)
+    add_test(NAME ui_${scenario}
+      COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/ui/${scenario}.sh ${CMAKE_BINARY_DIR})
+    set_tests_properties(ui_${scenario} PROPERTIES TIMEOUT 900)
+  endforeach()
+  set_tests_properties(vs_ui_tests ui_full-scan ui_cancel ui_suite PROPERTIES
+    RESOURCE_LOCK x_display TIMEOUT 900)
+endif()

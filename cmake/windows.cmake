@@ -11,8 +11,6 @@ add_library(vs_win32 STATIC
 )
 target_link_libraries(vs_win32 PUBLIC vs_engine user32 kernel32 advapi32)
 
-include(cmake/ui.cmake)
-
 # GoogleTest from the distribution's sources, built with the cross compiler; only gtest is needed.
 # It uses Win32 threads, not pthreads. The compiler's "win32" thread model has no std::mutex, so
 # the one class of gtest written with it comes from tests/wine/gtest_custom instead.
@@ -42,3 +40,6 @@ endif()
 # The detection-only scanner of the benchmarks, on the real backend.
 add_executable(detect bench/detect.cpp)
 target_link_libraries(detect PRIVATE vs_win32 psapi)
+
+# The tool, and its tests under Wine (which use the emulator set above).
+include(cmake/ui.cmake)
