@@ -60,10 +60,16 @@ bool readCounterIndexes(RegistryKey& perflib, PerfCounterIndexes& indexes) {
 // for more. Returns the number of instances put in the table.
 int readInstances(Platform& os, RegistryKey& root, const PerfCounterIndexes& indexes,
                   PerfProcessEntry (&table)[kPerfTableSize]) {
+  // A name that cannot be converted is left empty, so that it never matches: as "unknown" it
+  // would match every such program when the infected file itself is named "unknown".
   const WideToAnsi toAnsi = [&os](const char16_t* text, std::size_t length, char* out,
                                   std::size_t capacity) {
     const std::u16string terminated(text, length);
-    return os.wideToAnsi(terminated.c_str(), -1, out, static_cast<int>(capacity));
+    if (os.wideToAnsi(terminated.c_str(), -1, out, static_cast<int>(capacity)) > 0) {
+      return static_cast<int>(std::strlen(out) + 1);
+    }
+    out[0] = '\0';
+    return 1;
   };
   std::uint32_t capacity = kPerfFirstBufferSize;
   for (;;) {
