@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_perf_block.h"
 #include "system/perf_data_reader.h"
 
 namespace vs::test {
@@ -13,65 +14,13 @@ namespace {
 
 constexpr std::uint32_t kIdCounter = 784;
 
-struct Instance {
-  std::u16string name;
-  std::uint32_t id;
-};
+using Instance = sim::PerfInstance;
 
-// A PERF_DATA_BLOCK with one PERF_OBJECT_TYPE of two counters (the id counter second) and the
-// given instances, each followed by its PERF_COUNTER_BLOCK.
-class PerfBlock {
+// The block as the system publishes it, with the id counter second among two.
+class PerfBlock : public sim::PerfBlock {
  public:
-  explicit PerfBlock(const std::vector<Instance>& instances) {
-    put16s(0, u"PERF");
-    put32(24, kDataHeader);  // HeaderLength
-    const std::uint32_t object = kDataHeader;
-    put32(object + 8, kObjectHeader);                               // HeaderLength
-    put32(object + 32, 2);                                          // NumCounters
-    put32(object + 40, static_cast<std::uint32_t>(instances.size()));  // NumInstances
-    put32(object + kObjectHeader + 4, 6);                           // first counter: another one
-    put32(object + kObjectHeader + 36, 4);
-    put32(object + kObjectHeader + 40 + 4, kIdCounter);  // second counter: the process id
-    put32(object + kObjectHeader + 40 + 36, 8);
-    const std::uint32_t definitionLength = kObjectHeader + 2 * 40;
-    put32(object + 4, definitionLength);
-    std::uint32_t at = object + definitionLength;
-    for (const Instance& instance : instances) {
-      const std::uint32_t nameOffset = 24;
-      const std::uint32_t length = nameOffset + static_cast<std::uint32_t>(instance.name.size() + 1) * 2;
-      const std::uint32_t padded = (length + 7) / 8 * 8;
-      put32(at, padded);  // ByteLength
-      put32(at + 16, nameOffset);
-      put16s(at + nameOffset, instance.name);
-      const std::uint32_t counters = at + padded;
-      put32(counters, 16);  // the counter block's ByteLength
-      put32(counters + 8, instance.id);
-      at = counters + 16;
-    }
-    bytes.resize(at);
-  }
-
-  void put32(std::uint32_t at, std::uint32_t value) {
-    grow(at + 4);
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-  }
-  void put16s(std::uint32_t at, const std::u16string& text) {
-    grow(at + static_cast<std::uint32_t>(text.size() + 1) * 2);
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-      const char16_t unit = i < text.size() ? text[i] : u'\0';
-      bytes[at + 2 * i] = static_cast<std::uint8_t>(unit & 0xFF);
-      bytes[at + 2 * i + 1] = static_cast<std::uint8_t>(unit >> 8);
-    }
-  }
-
-  static constexpr std::uint32_t kDataHeader = 88;
-  static constexpr std::uint32_t kObjectHeader = 64;
-  std::vector<std::uint8_t> bytes;
-
- private:
-  void grow(std::size_t size) {
-    if (bytes.size() < size) bytes.resize(size);
-  }
+  explicit PerfBlock(const std::vector<Instance>& instances)
+      : sim::PerfBlock(instances, kIdCounter) {}
 };
 
 // ASCII only; other characters fail, as a conversion without a mapping would.

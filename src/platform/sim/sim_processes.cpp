@@ -158,8 +158,9 @@ class SimMachine::Service : public ServiceHandle {
     if (!service) return machine_.fail(kErrorServiceDoesNotExist);
     if (service->state == kServiceStopPending && service->pendingQueries > 0) {
       --service->pendingQueries;
+    } else {
+      settle(*service);
     }
-    settle(*service);
     currentState = service->state;
     return true;
   }
