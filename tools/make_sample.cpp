@@ -2,12 +2,15 @@
 //   make_sample --record N [--layout one|three|none] [--miss NAME] [--seed S] --out FILE
 //   make_sample --all DIR        one sample per record, named after its position
 //   make_sample --lookalike N [--seed S] --out FILE   a clean PE file of record N's size
+//   make_sample --runnable N [--machine amd64|i386] [--seed S] --out FILE
+//                                an infected program that starts and sleeps until it is killed
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
 
+#include "runnable_sample.h"
 #include "sample_builder.h"
 
 namespace {
@@ -25,7 +28,8 @@ int usage() {
                "usage: make_sample --record N [--layout one|three|none] "
                "[--miss none|byte|longer|shorter|moved] [--seed S] --out FILE\n"
                "       make_sample --all DIR\n"
-               "       make_sample --lookalike N [--seed S] --out FILE\n");
+               "       make_sample --lookalike N [--seed S] --out FILE\n"
+               "       make_sample --runnable N [--machine amd64|i386] [--seed S] --out FILE\n");
   return 2;
 }
 
@@ -34,6 +38,8 @@ int usage() {
 int main(int argc, char** argv) {
   int record = 0;
   int lookAlike = 0;
+  int runnable = 0;
+  Machine machine = Machine::Amd64;
   std::string out;
   std::string allDir;
   SampleOptions options;
@@ -44,6 +50,12 @@ int main(int argc, char** argv) {
       record = std::atoi(value.c_str());
     } else if (flag == "--lookalike") {
       lookAlike = std::atoi(value.c_str());
+    } else if (flag == "--runnable") {
+      runnable = std::atoi(value.c_str());
+    } else if (flag == "--machine") {
+      if (value == "amd64") machine = Machine::Amd64;
+      else if (value == "i386") machine = Machine::I386;
+      else return usage();
     } else if (flag == "--out") {
       out = value;
     } else if (flag == "--all") {
@@ -79,6 +91,15 @@ int main(int argc, char** argv) {
   if (lookAlike >= 1 && lookAlike <= vs::kSignatureCount && !out.empty()) {
     const auto size = static_cast<std::uint32_t>(vs::kSignatureTable[lookAlike - 1].fileSize);
     return writeFile(out, buildLookAlike(size, options.seed)) ? 0 : 1;
+  }
+  if (runnable != 0) {
+    if (runnable < 1 || runnable > vs::kSignatureCount || out.empty()) return usage();
+    const auto bytes = buildRunnableSample(vs::kSignatureTable[runnable - 1], {machine, options.seed});
+    if (!bytes) {
+      std::fprintf(stderr, "make_sample: record %d leaves no room for code\n", runnable);
+      return 1;
+    }
+    return writeFile(out, *bytes) ? 0 : 1;
   }
   if (record < 1 || record > vs::kSignatureCount || out.empty()) return usage();
   const auto bytes = buildSample(vs::kSignatureTable[record - 1], options);
