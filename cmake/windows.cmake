@@ -35,6 +35,12 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   # One test per program: every run starts Wine in a prefix of its own.
   add_test(NAME vs_wine_tests COMMAND vs_wine_tests)
   set_tests_properties(vs_wine_tests PROPERTIES TIMEOUT 900)
+  # The remediation on the NT 5.x road: the memory scan and the kill by module path through
+  # psapi, as Windows XP has them.
+  add_test(NAME vs_wine_remediation_winxp COMMAND vs_wine_tests
+    --gtest_filter=MemoryScanUnderWine.*:ServiceUnderWine.*)
+  set_tests_properties(vs_wine_remediation_winxp PROPERTIES
+    ENVIRONMENT VS_WINE_VERSION=winxp TIMEOUT 300)
 endif()
 
 # The detection-only scanner of the benchmarks, on the real backend.
