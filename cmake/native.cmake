@@ -13,8 +13,6 @@ target_include_directories(vs_native_tests PRIVATE tests)
 target_link_libraries(vs_native_tests PRIVATE vs_sim vs_samples vs_ui_rules GTest::gtest_main)
 gtest_discover_tests(vs_native_tests DISCOVERY_TIMEOUT 60)
 
-add_executable(bench_scan bench/bench_scan.cpp)
-target_link_libraries(bench_scan PRIVATE vs_sim)
 
 add_executable(export_signatures tools/export_signatures.cpp)
 target_link_libraries(export_signatures PRIVATE vs_engine)
