@@ -19,3 +19,5 @@ target_link_libraries(export_signatures PRIVATE vs_engine)
 
 add_executable(detect bench/detect.cpp)
 target_link_libraries(detect PRIVATE vs_sim)
+
+include(cmake/offline.cmake)

@@ -1,0 +1,109 @@
+#include "offline/command_line.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace vs::offline {
+namespace {
+
+bool letterTaken(const Options& options, char letter) {
+  for (const DriveMapping& drive : options.drives) {
+    if (drive.letter == letter) return true;
+  }
+  return false;
+}
+
+bool parseDrive(const std::string& text, Options& options, std::string& error) {
+  if (text.size() < 3 || text[1] != '=' || !std::isalpha(static_cast<unsigned char>(text[0]))) {
+    error = "--drive wants LETTER=FOLDER, not \"" + text + "\"";
+    return false;
+  }
+  const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  if (letter < 'C') {
+    error = std::string("drive ") + letter + ": is never scanned; use C to Z";
+    return false;
+  }
+  if (letterTaken(options, letter)) {
+    error = std::string("drive ") + letter + ": is given twice";
+    return false;
+  }
+  options.drives.push_back({letter, text.substr(2)});
+  return true;
+}
+
+// Folders without a letter take the free letters from C: on, in the order given.
+bool assignLetters(const std::vector<std::string>& folders, Options& options, std::string& error) {
+  char letter = 'C';
+  for (const std::string& folder : folders) {
+    while (letter <= 'Z' && letterTaken(options, letter)) ++letter;
+    if (letter > 'Z') {
+      error = "more volumes than drive letters";
+      return false;
+    }
+    options.drives.push_back({letter, folder});
+  }
+  return true;
+}
+
+}  // namespace
+
+bool parseCommandLine(int argc, const char* const* argv, Options& options, std::string& error) {
+  std::vector<std::string> folders;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (optionsEnded || arg.empty() || arg[0] != '-') {
+      folders.push_back(arg);
+    } else if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--remove") {
+      options.remove = true;
+    } else if (arg == "--json") {
+      options.json = true;
+    } else if (arg == "--drive") {
+      if (i + 1 == argc) {
+        error = "--drive wants LETTER=FOLDER";
+        return false;
+      }
+      if (!parseDrive(argv[++i], options, error)) return false;
+    } else if (arg.rfind("--drive=", 0) == 0) {
+      if (!parseDrive(arg.substr(std::strlen("--drive=")), options, error)) return false;
+    } else {
+      error = "unknown option " + arg;
+      return false;
+    }
+  }
+  if (!assignLetters(folders, options, error)) return false;
+  if (options.drives.empty() && !options.help) {
+    error = "no volume given";
+    return false;
+  }
+  return true;
+}
+
+const char* usageText() {
+  return R"(Usage: vantoscan [--remove] [--json] [--drive LETTER=FOLDER]... [FOLDER]...
+
+Scans a Windows installation that is not running, mounted on this system, for the
+W32/Talvorn.Trojan family, with the signatures and rules of the Windows tool.
+
+  --drive C=/mnt/win  mounts the folder as drive C: (C to Z; one per drive)
+  FOLDER              a folder given without a letter takes the next free one from C:
+  --remove            deletes infected files and removes the malware's registry values
+                      from the installation's SOFTWARE hive (a copy of the hive is saved
+                      next to it first, as SOFTWARE.vantoscan-backup); without it the
+                      scan only reports and changes nothing
+  --json              one JSON object per line instead of the report's text
+  --help              this text
+
+Registry values are judged as the Windows tool judges them; %SystemRoot% and %windir%
+stand for the installation's Windows folder, other variables are left as they are.
+
+Exit status: 0 nothing found, 1 infected files found (and removed with --remove;
+lines ending in "Unable to remove" tell which were not), 2 error or interrupted scan.
+)";
+}
+
+}  // namespace vs::offline

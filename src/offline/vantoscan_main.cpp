@@ -1,0 +1,103 @@
+// vantoscan: the offline scan of a Windows installation mounted on a Linux system. See usageText()
+// for the command line and the exit status.
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "offline/command_line.h"
+#include "offline/offline_scan.h"
+#include "offline/scan_output.h"
+#include "platform/linux/linux_platform.h"
+
+namespace {
+
+constexpr int kExitClean = 0;
+constexpr int kExitInfected = 1;
+constexpr int kExitError = 2;
+
+volatile std::sig_atomic_t interrupted = 0;
+
+// The first Ctrl-C ends the scan after the entry at hand, with the statistics; a second one ends
+// the program at once.
+void onInterrupt(int signal) {
+  interrupted = 1;
+  std::signal(signal, SIG_DFL);
+}
+
+int failWith(const std::string& text) {
+  std::fprintf(stderr, "vantoscan: %s\n", text.c_str());
+  return kExitError;
+}
+
+bool mountDrives(const vs::offline::Options& options, vs::linux_host::MountedDrives& drives,
+                 std::string& error) {
+  for (const vs::offline::DriveMapping& drive : options.drives) {
+    auto volume = vs::linux_host::MountedVolume::open(drive.folder);
+    if (!volume) {
+      error = "cannot open " + drive.folder + " as a volume: " + std::strerror(errno);
+      return false;
+    }
+    drives.add(drive.letter, std::move(volume));
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  vs::offline::Options options;
+  std::string error;
+  if (!vs::offline::parseCommandLine(argc, argv, options, error)) {
+    return failWith(error + " (vantoscan --help tells more)");
+  }
+  if (options.help) {
+    std::fputs(vs::offline::usageText(), stdout);
+    return kExitClean;
+  }
+
+  vs::linux_host::MountedDrives drives;
+  if (!mountDrives(options, drives, error)) return failWith(error);
+
+  vs::ScanSession session;
+  vs::offline::ScanOutput output(session, options.json, stdout,
+                                 isatty(STDERR_FILENO) ? stderr : nullptr);
+  const std::optional<vs::linux_host::WindowsInstallation> installation =
+      vs::linux_host::findWindowsInstallation(drives);
+  std::unique_ptr<vs::linux_host::SoftwareHive> hive;
+  if (options.remove) {
+    for (const vs::offline::DriveMapping& drive : options.drives) {
+      if (drives.volume(drive.letter)->readOnly()) {
+        output.notice(std::string(1, drive.letter) + ": (" + drive.folder +
+                      ") is mounted read-only: nothing on it can be removed");
+      }
+    }
+    // A hive that cannot be read ends the run before anything is changed.
+    if (installation) {
+      hive = vs::linux_host::SoftwareHive::open(
+          installation->hivePath, [&](const std::string& text) { output.notice(text); }, error);
+      if (!hive) return failWith(error);
+    } else {
+      output.notice("no Windows folder with a SOFTWARE hive found: the registry is not cleaned");
+    }
+  }
+
+  vs::linux_host::LinuxPlatform os(
+      drives, [&](std::uint32_t message) { output.onWindowMessage(message); }, &interrupted);
+  if (installation) os.setInstallation(*installation);
+  os.setSoftwareHive(hive.get());
+
+  std::signal(SIGINT, onInterrupt);
+  std::signal(SIGTERM, onInterrupt);
+  vs::offline::runOfflineScan(
+      os, session,
+      options.remove ? vs::offline::ScanMode::Remove : vs::offline::ScanMode::DetectOnly);
+
+  if (std::ferror(stdout) || std::fflush(stdout) != 0) return failWith("cannot write the report");
+  if (session.cancelRequested) return kExitError;
+  return session.filesInfected > 0 ? kExitInfected : kExitClean;
+}
