@@ -125,10 +125,19 @@ class SimMachine::Psapi : public PsapiLibrary {
     const auto& opened = static_cast<const SimMachine::Process&>(handle);
     const std::uint32_t needed = kProcessQueryInformation | kProcessVmRead;
     const SimProcess* process = machine_.process(opened.id());
-    if ((opened.access() & needed) != needed) return machine_.fail(kErrorAccessDenied);
-    if (!process || process->imagePath.empty()) return machine_.fail(kErrorInvalidParameter);
+    std::uint32_t error = 0;
+    if ((opened.access() & needed) != needed) {
+      error = kErrorAccessDenied;
+    } else if (!process || process->imagePath.empty()) {
+      error = kErrorInvalidParameter;
+    } else if (process->imagePath.size() + 1 > size) {
+      error = kErrorInsufficientBuffer;
+    }
+    if (error) {
+      machine_.fail(error);
+      return 0;
+    }
     const std::size_t length = process->imagePath.size();
-    if (length + 1 > size) return machine_.fail(kErrorInsufficientBuffer);
     std::memcpy(buffer, process->imagePath.c_str(), length + 1);
     return static_cast<std::uint32_t>(length);
   }

@@ -347,13 +347,19 @@ std::uint32_t SimMachine::expandEnvironmentStrings(const char* source, char* des
 }
 
 int SimMachine::wideToAnsi(const char16_t* text, int length, char* out, int capacity) {
-  if (ansiConversionFails) return fail(kErrorNoUnicodeTranslation);
+  if (ansiConversionFails) {
+    fail(kErrorNoUnicodeTranslation);
+    return 0;
+  }
   std::size_t count = length >= 0 ? static_cast<std::size_t>(length) : 0;
   if (length < 0) {
     while (text[count] != u'\0') ++count;
     ++count;
   }
-  if (count > static_cast<std::size_t>(capacity)) return fail(kErrorInsufficientBuffer);
+  if (count > static_cast<std::size_t>(capacity)) {
+    fail(kErrorInsufficientBuffer);
+    return 0;
+  }
   // Latin-1 stands for the ANSI code page; what it cannot show becomes the default character.
   for (std::size_t i = 0; i < count; ++i)
     out[i] = text[i] <= 0xFF ? static_cast<char>(text[i]) : '?';
