@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -198,6 +200,51 @@ TEST(ServiceKeysUnderWine, BothControlSetsLoseTheServicesKeys) {
   EXPECT_FALSE(keyExists(set2));
   EXPECT_TRUE(keyExists("SYSTEM\\ControlSet002\\Services\\vs-wine-neighbour"));
   EXPECT_EQ(deleteServiceKeys(os, kServiceName), 0);
+}
+
+TEST(RegistryBackendUnderWine, ThePerformanceRootAnswersWithADataBlockAndCloses) {
+  Win32Platform os;
+  std::unique_ptr<RegistryKey> root = os.performanceData();
+  std::vector<std::uint8_t> block(51200);
+  std::uint32_t size = static_cast<std::uint32_t>(block.size());
+  const std::int32_t result = root->queryValue("230", nullptr, block.data(), &size);
+  ASSERT_TRUE(result == ERROR_SUCCESS || result == ERROR_MORE_DATA) << result;
+  if (result == ERROR_SUCCESS) {
+    ASSERT_GE(size, 8u);
+    EXPECT_EQ(std::memcmp(block.data(), u"PERF", 8), 0);
+  }
+  EXPECT_EQ(root->close(), ERROR_SUCCESS);
+  EXPECT_NE(root->close(), ERROR_SUCCESS);  // closed once only
+}
+
+TEST(RegistryBackendUnderWine, ExpansionAndConversionAnswerAsTheSystemDoes) {
+  Win32Platform os;
+  char windows[MAX_PATH];
+  ASSERT_GT(GetWindowsDirectoryA(windows, sizeof windows), 0u);
+  const std::string expected = std::string(windows) + "\\x.exe";
+  char expanded[MAX_PATH];
+  EXPECT_EQ(os.expandEnvironmentStrings("%SystemRoot%\\x.exe", expanded, sizeof expanded),
+            expected.size() + 1);
+  EXPECT_EQ(expanded, expected);
+  char small[4];
+  EXPECT_EQ(os.expandEnvironmentStrings("%SystemRoot%\\x.exe", small, sizeof small),
+            expected.size() + 1);  // the size it needs
+
+  char ansi[8];
+  EXPECT_EQ(os.wideToAnsi(u"abc", -1, ansi, sizeof ansi), 4);
+  EXPECT_STREQ(ansi, "abc");
+  EXPECT_EQ(os.wideToAnsi(u"abcdefghij", -1, ansi, sizeof ansi), 0);
+  EXPECT_EQ(os.lastError(), static_cast<std::uint32_t>(ERROR_INSUFFICIENT_BUFFER));
+
+  // A value whose data does not fit is answered with its size, and nothing past the buffer.
+  setString(kRun, "vs-wine-long", std::string(300, 'x'));
+  std::unique_ptr<RegistryKey> key;
+  ASSERT_EQ(os.openMachineKey(kRun.c_str(), KEY_READ, key), ERROR_SUCCESS);
+  char data[264];
+  std::uint32_t dataSize = sizeof data;
+  EXPECT_EQ(key->queryValue("vs-wine-long", nullptr, data, &dataSize), ERROR_MORE_DATA);
+  EXPECT_EQ(dataSize, 301u);
+  EXPECT_EQ(key->close(), ERROR_SUCCESS);
 }
 
 // Runs as the service program (started by the service manager with this test's filter): reports
