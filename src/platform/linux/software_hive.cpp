@@ -162,8 +162,8 @@ bool SoftwareHive::saveCopy() {
   }
   // An earlier run's copy holds the older state: it is kept, and this copy takes the next name.
   for (int n = 0; n < kMostBackups; ++n) {
-    const std::string name =
-        path_ + ".vantoscan-backup" + (n == 0 ? std::string() : "." + std::to_string(n));
+    std::string name = path_ + ".vantoscan-backup";
+    if (n > 0) name += '.' + std::to_string(n);
     UniqueFd copy(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!copy && errno == EEXIST) continue;
     struct stat saved;
