@@ -220,6 +220,13 @@ TEST(VantoscanCommandTest, UnusableVolumesAndArgumentsEndWithTwo) {
     EXPECT_THAT(result.lines, IsEmpty()) << c.arguments;
     EXPECT_THAT(result.errors, HasSubstr(c.message)) << c.arguments;
   }
+  // A folder its user may not read: the scratch folder belongs to root alone, and the command
+  // runs as nobody.
+  const CommandResult unreadable = runCommand(
+      "setpriv --reuid=65534 --regid=65534 --clear-groups " + vantoscan(scratch.path()), scratch);
+  EXPECT_EQ(unreadable.exitCode, 2);
+  EXPECT_THAT(unreadable.errors, HasSubstr("Permission denied"));
+
   const CommandResult help = runCommand(vantoscan("--help"), scratch);
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_THAT(help.lines, ::testing::Contains(HasSubstr("Exit status")));
