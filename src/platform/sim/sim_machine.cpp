@@ -170,6 +170,7 @@ struct SimMachine::Drive {
   unsigned type = kDriveFixed;
   Node root;
   std::string hostFolder;  // empty for an in-memory drive
+  bool writeProtected = false;
 };
 
 // A Windows path taken apart: its drive, and either the in-memory node (or its parent, for a
@@ -196,6 +197,10 @@ void SimMachine::addDrive(char letter, unsigned type) {
 void SimMachine::addHostDrive(char letter, const std::string& hostFolder, unsigned type) {
   addDrive(letter, type);
   drive(letter)->hostFolder = hostFolder;
+}
+
+void SimMachine::writeProtect(char letter) {
+  drive(letter)->writeProtected = true;
 }
 
 SimMachine::Drive* SimMachine::drive(char letter) const {
@@ -383,6 +388,7 @@ bool SimMachine::setFileAttributes(const char* path, std::uint32_t attributes) {
   log(std::string("setAttributes ") + path + " " + hex);
   const Resolved r = resolve(path);
   if (!r.hostPath.empty()) {
+    if (r.drive->writeProtected) return fail(kErrorAccessDenied);
     const mode_t mode = (attributes & kAttrReadOnly) ? 0444 : 0644;
     return chmod(r.hostPath.c_str(), mode) == 0 || fail(kErrorFileNotFound);
   }
@@ -395,6 +401,7 @@ bool SimMachine::setFileAttributes(const char* path, std::uint32_t attributes) {
 bool SimMachine::deleteFile(const char* path) {
   log(std::string("delete ") + path);
   const Resolved r = resolve(path);
+  if (!r.hostPath.empty() && r.drive->writeProtected) return fail(kErrorAccessDenied);
   if (!r.hostPath.empty()) return unlink(r.hostPath.c_str()) == 0 || fail(kErrorAccessDenied);
   if (!r.node || r.node->isDirectory()) return fail(r.node ? kErrorAccessDenied : kErrorFileNotFound);
   if (r.node->deleteError) return fail(r.node->deleteError);

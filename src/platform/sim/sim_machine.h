@@ -52,6 +52,9 @@ class SimMachine : public Platform {
   void addDrive(char letter, unsigned type = kDriveFixed);
   // A drive whose files are those of a host folder, read through POSIX calls.
   void addHostDrive(char letter, const std::string& hostFolder, unsigned type = kDriveFixed);
+  // Makes a host drive refuse every change (attributes, deletion: access denied), as a
+  // write-protected medium does, so that a scan may read folders it must never alter.
+  void writeProtect(char letter);
   // Creates the directories of a Windows path ("C:\a\b"), returning the last.
   Node& addDirectory(const std::string& path);
   // Creates a file (and its directories) with the given bytes.
