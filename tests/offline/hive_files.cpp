@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -19,6 +20,19 @@ void put32(std::string& bytes, std::size_t at, std::uint32_t value) {
 void put16(std::string& bytes, std::size_t at, std::uint16_t value) {
   bytes[at] = static_cast<char>(value & 0xFF);
   bytes[at + 1] = static_cast<char>(value >> 8);
+}
+
+std::uint32_t get32(const std::string& bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<std::uint8_t>(bytes[at + i]);
+  return value;
+}
+
+// The base block's checksum: its first 127 double words XORed.
+void putChecksum(std::string& bytes) {
+  std::uint32_t checksum = 0;
+  for (std::size_t at = 0; at < 0x1FC; at += 4) checksum ^= get32(bytes, at);
+  put32(bytes, 0x1FC, checksum);
 }
 
 // The smallest hive hivex opens: a base block and one bin holding the root key and the
@@ -41,13 +55,7 @@ std::string emptyHive() {
   put32(base, 0x24, kRootCell);
   put32(base, 0x28, kBinSize);
   put32(base, 0x2C, 1);
-  std::uint32_t checksum = 0;
-  for (std::size_t at = 0; at < 0x1FC; at += 4) {
-    checksum ^= static_cast<std::uint8_t>(base[at]) | static_cast<std::uint8_t>(base[at + 1]) << 8 |
-                static_cast<std::uint8_t>(base[at + 2]) << 16 |
-                static_cast<std::uint32_t>(static_cast<std::uint8_t>(base[at + 3])) << 24;
-  }
-  put32(base, 0x1FC, checksum);
+  putChecksum(base);
 
   std::string bin(kBinSize, '\0');
   bin.replace(0, 4, "hbin");
@@ -112,6 +120,17 @@ bool writeHive(const std::string& path, const std::vector<HiveValue>& values) {
   const bool ok = std::system(command.c_str()) == 0;
   std::remove(scriptPath.c_str());
   return ok;
+}
+
+void markUnclean(const std::string& path) {
+  std::string bytes;
+  {
+    std::ifstream in(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  put32(bytes, 0x04, get32(bytes, 0x08) + 1);
+  putChecksum(bytes);
+  std::ofstream(path, std::ios::binary) << bytes;
 }
 
 std::vector<std::string> hiveValueNames(const std::string& path, const std::string& key) {

@@ -18,6 +18,10 @@ struct HiveValue {
 // hivexsh failed.
 bool writeHive(const std::string& path, const std::vector<HiveValue>& values);
 
+// Makes the hive look as a system leaves it that did not close it: the first sequence number
+// ahead of the second, the header's checksum made to match.
+void markUnclean(const std::string& path);
+
 // The names of a key's values in their stored order; empty when the key is missing.
 std::vector<std::string> hiveValueNames(const std::string& path, const std::string& key);
 

@@ -130,6 +130,25 @@ TEST_F(SoftwareHiveTest, AnEarlierCopyIsKept) {
   EXPECT_EQ(readFile(path + ".vantoscan-backup.1"), original);
 }
 
+TEST(SoftwareHiveOpenTest, AHiveNotClosedCleanlyIsLeftAsItIs) {
+  ScratchFolder scratch;
+  const std::string path = scratch.path() + "/SOFTWARE";
+  ASSERT_TRUE(writeHive(path, {{"Microsoft\\Windows\\CurrentVersion\\Run", "x", "y.exe"}}));
+  markUnclean(path);
+  const std::string before = readFile(path);
+  std::vector<std::string> notices;
+  std::string error;
+  auto hive = SoftwareHive::open(
+      path, [&](const std::string& text) { notices.push_back(text); }, error);
+  ASSERT_NE(hive, nullptr) << error;
+
+  std::unique_ptr<RegistryKey> key;
+  EXPECT_NE(openSoftwareKey(hive.get(), kRun, kKeyAllAccess, key), 0);
+  EXPECT_THAT(notices, ElementsAre(HasSubstr("was not closed cleanly")));
+  EXPECT_EQ(readFile(path), before);
+  EXPECT_FALSE(std::filesystem::exists(path + ".vantoscan-backup"));
+}
+
 TEST(SoftwareHiveOpenTest, ADamagedHiveIsRefused) {
   ScratchFolder scratch;
   const std::string path = scratch.path() + "/SOFTWARE";

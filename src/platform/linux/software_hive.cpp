@@ -55,6 +55,16 @@ std::string folderOf(const std::string& path) {
   return slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
 }
 
+// The base block's two sequence numbers are equal when the system closed the hive: while they
+// differ, changes still wait in the hive's log files, which the system replays at its next start;
+// a change written now would be lost or undone. hivex opens such a hive without a word.
+bool closedCleanly(const std::string& path) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  unsigned char header[12];
+  return fd && pread(fd.get(), header, sizeof header, 0) == sizeof header &&
+         std::memcmp(header, "regf", 4) == 0 && std::memcmp(header + 4, header + 8, 4) == 0;
+}
+
 }  // namespace
 
 std::unique_ptr<SoftwareHive> SoftwareHive::open(const std::string& hivePath, Notice notice,
@@ -64,7 +74,13 @@ std::unique_ptr<SoftwareHive> SoftwareHive::open(const std::string& hivePath, No
     error = hivePath + ": not a registry hive that can be read (" + reason() + ")";
     return nullptr;
   }
-  return std::unique_ptr<SoftwareHive>(new SoftwareHive(hivePath, handle, std::move(notice)));
+  std::unique_ptr<SoftwareHive> hive(new SoftwareHive(hivePath, handle, std::move(notice)));
+  if (!closedCleanly(hivePath)) {
+    hive->giveUp(hivePath +
+                 " was not closed cleanly (changes still wait in its log files): the registry is "
+                 "not changed; start Windows and shut it down fully before removing its entries");
+  }
+  return hive;
 }
 
 SoftwareHive::~SoftwareHive() {

@@ -2,7 +2,8 @@
 // that system), read and changed through hivex. The file is opened read-only; only the first
 // change makes a copy of it next to it ("SOFTWARE.vantoscan-backup") and opens it for writing,
 // and every change is written back at once, through a new file put in the hive's place, so that
-// the hive on the volume is always whole and says what the report says.
+// the hive on the volume is always whole and says what the report says. A hive the system did not
+// close cleanly is never changed.
 #pragma once
 
 #include <hivex.h>
@@ -29,8 +30,8 @@ class SoftwareHive {
   SoftwareHive& operator=(const SoftwareHive&) = delete;
 
   const std::string& path() const { return path_; }
-  // False once a change could not be saved or written: the hive in memory may then differ from
-  // the file, so nothing more is read or changed.
+  // False for a hive the system did not close cleanly, and once a change could not be saved or
+  // written (the hive in memory may then differ from the file): nothing is read or changed.
   bool usable() const { return usable_; }
 
   // The key at a path of components below the hive's root, names compared ignoring case; 0 when
