@@ -27,7 +27,8 @@ ui_check() {  # ui_check CONDITION-STATUS WHAT
 }
 
 # ui_run_driver SCENARIO LOG SHOTS [run-in-prefix options...]: runs the driver with the tool next
-# to it, echoes and logs its lines, and answers its screenshot requests. Returns its exit code.
+# to it, echoes and logs its lines, and answers its requests for a screenshot ("shot NAME X Y W H")
+# and for a pointer drag ("drag X Y DX DY"). Returns its exit code.
 ui_run_driver() {
   local scenario=$1 log=$2 shots=$3
   shift 3
@@ -48,6 +49,14 @@ ui_run_driver() {
         read -r _ name x y w h <<<"$line"
         import -window root -crop "${w}x${h}+${x}+${y}" +repage "$shots/$name.png"
         echo "taken" >&"$in"
+        ;;
+      "drag "*)
+        # A real pointer drag through the X server: press, move in steps, release.
+        read -r _ x y w h <<<"$line"
+        xdotool mousemove "$x" "$y" sleep 0.2 mousedown 1 sleep 0.2 \
+          mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.2 mousemove $((x + w)) $((y + h)) \
+          sleep 0.2 mouseup 1
+        echo "dragged" >&"$in"
         ;;
     esac
   done

@@ -65,6 +65,16 @@ void screenshot(const std::string& name, const RECT& area) {
   if (!std::fgets(answer, sizeof answer, stdin)) line("note no screenshot taker is listening");
 }
 
+// Asks the scenario script to drag the pointer from (x, y) by (dx, dy) with the button held;
+// false when nobody is there to do it.
+bool drag(int x, int y, int dx, int dy) {
+  char request[96];
+  std::snprintf(request, sizeof request, "drag %d %d %d %d", x, y, dx, dy);
+  line(request);
+  char answer[64];
+  return std::fgets(answer, sizeof answer, stdin) != nullptr;
+}
+
 void reportRect(const ToolWindow& tool, const std::string& name, int id) {
   RECT window{}, r = tool.controlRect(id);
   GetWindowRect(tool.hwnd(), &window);
@@ -236,6 +246,11 @@ int fullScan() {
 
   expectIdleTexts(w);
   expectWindowShape(w);
+  RECT area{}, placed = windowArea(w);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  expect(placed.left == area.left + (area.right - area.left - 600) / 2 &&
+             placed.top == area.top + (area.bottom - area.top - 462) / 2,
+         "the window opens centred on the screen");
   expectStates(w, "idle",
                {{kScan, "SCAN", true, true},
                 {kDownload, "DOWNLOAD", true, true},
@@ -450,6 +465,20 @@ int suite() {
                 {kProductLine, "product line", true, true}});
   expectText(w.text(kSuiteLine), "This program is a part of Ardentis antivirus software.",
              "suite line");
+  // A press on a free spot of the window (the panel between the product and copyright lines)
+  // drags it, as a caption would.
+  const RECT before = windowArea(w);
+  if (drag(before.left + 300, before.top + 150, 40, 20)) {
+    RECT after{};
+    expect(waitUntil(
+               [&] {
+                 GetWindowRect(w.hwnd(), &after);
+                 return after.left == before.left + 40 && after.top == before.top + 20;
+               },
+               3000),
+           "dragging a free spot moves the window with the pointer");
+  }
+  parkPointer();
   reportPlaces(w);
   screenshot("suite", windowArea(w));
   // With no scan running, Escape closes the program without a question.
