@@ -140,5 +140,29 @@ TEST_F(ButtonHost, ADisabledButtonWithoutDisabledPictureDrawsNothing) {
   EXPECT_EQ(drawnPixel(button, 0, 40, 12), picturePixel("OK_NOTFOCUS", 40, 12));
 }
 
+// The pointer shape a button sets when the system asks over its client area.
+HCURSOR cursorOver(HWND button) {
+  SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));  // IDC_ARROW
+  SendMessageA(button, WM_SETCURSOR, reinterpret_cast<WPARAM>(button),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  return GetCursor();
+}
+
+TEST_F(ButtonHost, MainWindowButtonsShowAHandAndMessageBoxButtonsTheArrow) {
+  const HCURSOR arrow = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+  make("SCAN");
+  CExButton mainButton;
+  ASSERT_TRUE(mainButton.AttachSkin(kButtonId, parent_));
+  mainButton.LoadHandCursor();
+  const HCURSOR hand = cursorOver(button_);
+  EXPECT_NE(hand, arrow);
+  EXPECT_NE(hand, nullptr);
+  DestroyWindow(parent_);
+  make("YES");
+  NCExButton boxButton;
+  ASSERT_TRUE(boxButton.AttachSkin(kButtonId, parent_));
+  EXPECT_EQ(cursorOver(button_), arrow);
+}
+
 }  // namespace
 }  // namespace vs::ui::test
