@@ -233,17 +233,20 @@ void CMainDlg::OnScan() {
 }
 
 void CMainDlg::OnScanTimer() {
+  // A cancel question asked before the first tick is open (it disables this window): the scan
+  // waits for the answer instead of running inside the question, and the timer ticks again.
+  if (!IsWindowEnabled(hwnd())) return;
   // The timer fires once: the scan runs inside this call and must not start again.
   KillTimer(hwnd(), kScanTimerId);
-  ScanSession& session = scan_.session;
-  session.cancelRequested = 0;
+  // Only the cancel rule sets the flag before the scan, and only on Yes: that answer stands, and
+  // the scan then ends at its first step with "Scanning terminated".
   runScanSession(scan_);
   OnSetStatusText(true);
   cancelButton_.show(false);
   okButton_.show(true);
   heading_.show(false);
   statusGroup_.setText("");
-  session.scanRunning = 0;
+  scan_.session.scanRunning = 0;
 }
 
 HBRUSH CMainDlg::onCtlColor(HDC dc, HWND control, int kind, HBRUSH defaultBrush) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole path a user takes: the tool opens on a machine with infected files, SCAN finds and
-# removes them, the report and statistics are shown, a second start ends silently, OK closes it.
+# removes them, the report and statistics are shown, a second start ends silently, OK closes it;
+# started again, Escape closes it at once.
 # Screenshots: the shaped window with its background and skins, before and after the scan.
 #   full-scan.sh BUILD_TREE
 set -uo pipefail

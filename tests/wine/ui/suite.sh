@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # With the maker's suite installed: the suite line replaces the download link, DOWNLOAD is
-# disabled and shows its disabled picture; Escape without a scan closes the program at once.
+# disabled and shows its disabled picture; dragging a free spot moves the window. Then Escape right
+# after SCAN: the scan waits for the question and Yes ends it with "Scanning terminated".
 #   suite.sh BUILD_TREE
 set -uo pipefail
 VS_SRC=$(cd "$(dirname "$0")/../../.." && pwd)
