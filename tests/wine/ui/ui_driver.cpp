@@ -376,6 +376,12 @@ std::optional<MessageBoxView> askToCancel(const ToolWindow& w, const char* how,
              !box->buttonVisible(kBoxCancel) && !box->buttonVisible(kBoxSingleOk),
          std::string(how) + ": YES and NO only");
   expect(!IsWindowEnabled(w.hwnd()), std::string(how) + ": the main window waits");
+  RECT main{}, question{};
+  GetWindowRect(w.hwnd(), &main);
+  GetWindowRect(box->hwnd, &question);
+  expect(std::abs((main.left + main.right) - (question.left + question.right)) <= 1 &&
+             std::abs((main.top + main.bottom) - (question.top + question.bottom)) <= 1,
+         std::string(how) + ": the question stands centred over the main window");
   return box;
 }
 
