@@ -1,7 +1,7 @@
 #include "sample_builder.h"
 
-#include <cstring>
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace vs::samples {
@@ -37,8 +37,8 @@ std::uint32_t alignUp(std::uint32_t value, std::uint32_t alignment) {
 std::vector<Section> sectionsFor(SampleLayout layout, std::uint32_t size) {
   std::vector<Section> sections;
   if (layout == SampleLayout::OneSection) {
-    sections.push_back({".text", kFirstSectionAddress, size - kHeadersSize, kHeadersSize,
-                        size - kHeadersSize});
+    sections.push_back(
+        {".text", kFirstSectionAddress, size - kHeadersSize, kHeadersSize, size - kHeadersSize});
   } else if (layout == SampleLayout::ThreeSections) {
     const char* names[] = {".text", ".rdata", ".data"};
     const std::uint32_t body = size - kHeadersSize;
@@ -56,8 +56,8 @@ std::vector<Section> sectionsFor(SampleLayout layout, std::uint32_t size) {
 
 // Where the loader would find an address: inside a section, or (without sections) the address
 // itself. Nothing when the 20 bytes at the address do not lie in the file's body.
-std::optional<std::uint32_t> fileOffsetOf(const std::vector<Section>& sections, std::int64_t address,
-                                          std::uint32_t size) {
+std::optional<std::uint32_t> fileOffsetOf(const std::vector<Section>& sections,
+                                          std::int64_t address, std::uint32_t size) {
   if (sections.empty()) {
     if (address < kHeadersSize || address + kProbeLength > size) return std::nullopt;
     return static_cast<std::uint32_t>(address);
@@ -88,7 +88,12 @@ struct Placement {
 
 std::optional<Placement> place(const SignatureRecord& record, const std::vector<Section>& sections,
                                std::uint32_t size) {
-  for (std::uint32_t e = kHeadersSize; e < size; ++e) {
+  // A probe that lies before the entry point needs at least that much file before the entry
+  // point, less the gaps between sections; earlier positions are not tried.
+  const std::int64_t before = -std::min({record.probeOffset1, record.probeOffset2, 0});
+  const std::int64_t first =
+      std::max<std::int64_t>(kHeadersSize, kHeadersSize + before - 2 * kSectionGap);
+  for (std::uint32_t e = static_cast<std::uint32_t>(first); e < size; ++e) {
     const std::optional<std::int64_t> entry = addressOf(sections, e);
     if (!entry) continue;
     const auto p1 = fileOffsetOf(sections, *entry + record.probeOffset1, size);
