@@ -35,6 +35,14 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   # One test per program: every run starts Wine in a prefix of its own.
   add_test(NAME vs_wine_tests COMMAND vs_wine_tests)
   set_tests_properties(vs_wine_tests PROPERTIES TIMEOUT 900)
+  # The system family, the restart's token road and deletion at the next start under each
+  # Windows version Wine can report; the harness and the tests both read VS_WINE_VERSION.
+  foreach(version win98 nt40 win2k winxp win7)
+    add_test(NAME vs_wine_version_${version} COMMAND vs_wine_tests
+      --gtest_filter=SystemFamilyUnderWine.*:RestartUnderWine.*:RemediationTest.AFileThatStaysHeld*)
+    set_tests_properties(vs_wine_version_${version} PROPERTIES
+      ENVIRONMENT VS_WINE_VERSION=${version} TIMEOUT 300)
+  endforeach()
   # The remediation on the NT 5.x road: the memory scan and the kill by module path through
   # psapi, as Windows XP has them.
   add_test(NAME vs_wine_remediation_winxp COMMAND vs_wine_tests
