@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "engine/signature_record.h"
+#include "runnable_sample.h"
 #include "sample_builder.h"
 
 namespace vs::uitest {
@@ -134,6 +135,24 @@ bool runValuePresent() {
   const LONG result = RegQueryValueExA(key, kRunValue, nullptr, nullptr, nullptr, nullptr);
   RegCloseKey(key);
   return result == ERROR_SUCCESS;
+}
+
+std::optional<PlantedSample> startInfectedProgram() {
+  static const char* const kPath = "C:\\Users\\Public\\Updater\\update_helper.exe";
+  const SignatureRecord& record = kSignatureTable[29];
+  const std::optional<std::string> bytes = samples::buildRunnableSample(record, {});
+  if (!bytes || !writeFile(kPath, *bytes)) return std::nullopt;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  char commandLine[] = "C:\\Users\\Public\\Updater\\update_helper.exe";
+  if (!CreateProcessA(kPath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return std::nullopt;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return PlantedSample{kPath, record.name};
 }
 
 bool registerSuite() {

@@ -3,6 +3,7 @@
 // them (one read-only), and the Run value that starts one of them.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ std::vector<std::string> demoCleanFiles();
 inline constexpr const char* kPlantedRunTarget = "C:\\Downloads\\svchost32.exe";
 // Whether the Run value is still in the registry.
 bool runValuePresent();
+
+// Writes one more infected file, a program that sleeps until it is killed, and starts it, so that
+// the tool's memory scan finds it running. Nothing when it could not be written or started.
+std::optional<PlantedSample> startInfectedProgram();
 
 // Marks the maker's antivirus suite as installed.
 bool registerSuite();

@@ -550,6 +550,12 @@ int demo(bool interactive) {
   for (const PlantedSample& sample : planted) {
     line("planted " + sample.path + " (" + sample.detectionName + ")");
   }
+  const std::optional<PlantedSample> running = startInfectedProgram();
+  if (!running) {
+    line("FAIL the infected program could not be started");
+    return 101;
+  }
+  line("planted " + running->path + " (" + running->detectionName + "), running");
   Tool tool;
   if (!tool.start()) return 101;
   const auto window = ToolWindow::waitFor(kStartTimeoutMs);
