@@ -49,6 +49,15 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
     --gtest_filter=MemoryScanUnderWine.*:ServiceUnderWine.*)
   set_tests_properties(vs_wine_remediation_winxp PROPERTIES
     ENVIRONMENT VS_WINE_VERSION=winxp TIMEOUT 300)
+  # No false deletion: a scan of every drive with the clean corpus (copied into the tree, since
+  # the scan may delete what it wrongly matches) on E: beside the prefix's own C:.
+  add_test(NAME vs_wine_clean_corpus COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/make-clean-corpus
+    ${CMAKE_BINARY_DIR}/clean-corpus)
+  set_tests_properties(vs_wine_clean_corpus PROPERTIES FIXTURES_SETUP vs_clean_corpus)
+  add_test(NAME vs_wine_no_false_deletion COMMAND vs_wine_tests
+    --gtest_filter=NoFalseDeletionUnderWine.*)
+  set_tests_properties(vs_wine_no_false_deletion PROPERTIES FIXTURES_REQUIRED vs_clean_corpus
+    ENVIRONMENT VS_WINE_DRIVES=E=${CMAKE_BINARY_DIR}/clean-corpus TIMEOUT 900)
 endif()
 
 # The detection-only scanner of the benchmarks, on the real backend.
