@@ -7,7 +7,7 @@
 
 namespace vs {
 
-// Deletes a value. Returns 1 when it was deleted and the key closed without error, else 0.
+// Deletes a value. Returns 1 when it was deleted, whether or not the key then closed, else 0.
 int deleteRegistryValue(Platform& os, const char* keyPath, const char* valueName);
 
 // Reads a value's data into buffer (capacity bytes) as a zero-terminated text; the type is not

@@ -6,8 +6,9 @@
 //
 // Input: one control byte (bit 0: Run cannot be opened, bit 1: RunServices cannot be written,
 // bit 2: values are stored without their terminator, bit 3: the malware's uninstall key holds
-// the remembered name), then zero-separated texts: the infected file's path, the remembered
-// value name, then pairs of value name and data, put alternately into Run and RunServices.
+// the remembered name, bits 4 and 5: Run, RunServices fail to close), then zero-separated texts:
+// the infected file's path, the remembered value name, then pairs of value name and data, put
+// alternately into Run and RunServices.
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
@@ -110,6 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if ((control & 8) && !remembered.empty()) os.registry.setString(kUninstall, remembered, "x");
   os.registry.findKey(kRun)->denyOpen = (control & 1) != 0;
   os.registry.findKey(kRunServices)->denyWrite = (control & 2) != 0;
+  os.registry.findKey(kRun)->closeError = (control & 16) ? 6 : 0;
+  os.registry.findKey(kRunServices)->closeError = (control & 32) ? 6 : 0;
 
   const KeyValues runBefore = valuesOf(os, kRun);
   const KeyValues servicesBefore = valuesOf(os, kRunServices);

@@ -135,6 +135,22 @@ TEST_F(ScanFaultTest, RegistryKeysThatDenyAccessKeepTheirValuesAndEveryDeletedVa
   EXPECT_EQ(statusTexts.back(), "Scanning completed");
 }
 
+// The remembered value goes from a key that then fails to close: gone is gone, so the user is told.
+TEST_F(ScanFaultTest, AValueDeletedFromAKeyThatFailsToCloseIsStillReported) {
+  os.addFile("C:\\apps\\one.exe", infected(1));
+  os.addFile("C:\\apps\\two.exe", infected(2));
+  os.registry.setString(kRunServices, "svc", "C:\\apps\\one.exe");
+  os.registry.setString(kRun, "svc", "C:\\elsewhere\\svc.exe");
+  os.registry.findKey(kRun)->closeError = 6;  // ERROR_INVALID_HANDLE
+
+  EXPECT_EQ(runScanSession(ctx), 1);
+  EXPECT_FALSE(os.registry.hasValue(kRunServices, "svc"));
+  EXPECT_FALSE(os.registry.hasValue(kRun, "svc"));
+  EXPECT_EQ(count(kRunLine), 1);
+  EXPECT_EQ(count("System Registry     " + name() + " removed"), 1);
+  expectStatistics(2, 2, 2);
+}
+
 TEST_F(ScanFaultTest, AServiceThatNeverStopsHoldsTheScanForABoundedTime) {
   os.versionInfo = kWindowsXp;
   os.addFile("C:\\apps\\evil.exe", infected());
