@@ -127,9 +127,10 @@ struct Tree {
     writeFile(path, bytes);
     kept[path] = bytes;
   }
+  // Folders too: a folder held without sharing cannot be listed.
   void lock(const std::string& path, DWORD share) {
     locks.push_back(CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     ASSERT_NE(locks.back(), INVALID_HANDLE_VALUE);
   }
 };
@@ -206,8 +207,12 @@ void fiftyLevelsDeep(Tree& t) {
 }
 
 // One handle denies all sharing: the file cannot even be examined. The other lets readers in but
-// not deletion: the file is found, cannot be deleted, and is left for the next start.
+// not deletion: the file is found, cannot be deleted, and is left for the next start. A folder
+// held without sharing cannot be listed, so what it holds is not reached.
 void lockedFiles(Tree& t) {
+  makeDirectory(t / "sealed");
+  t.keep(t / "sealed\\evil.exe", sample());
+  t.lock(t / "sealed", 0);
   t.keep(t / "exclusive.exe", sample());
   t.lock(t / "exclusive.exe", 0);
   writeFile(t / "shared.exe", sample());
