@@ -16,10 +16,16 @@ namespace vs {
 namespace {
 
 // The disposal pass: the matcher reports the image and disposes of it without testing it again.
+// A cancel that came after the program was tested does not stop it: the program has been killed,
+// and its image must follow with its lines, or the kill would be neither finished nor reported.
 int disposeImage(ScanContext& ctx, const ProcessRecord& record) {
-  ctx.session.memoryDisposalPending = 1;
+  ScanSession& s = ctx.session;
+  const std::uint8_t cancelled = s.cancelRequested;
+  s.cancelRequested = 0;
+  s.memoryDisposalPending = 1;
   const int value = walkDirectory(ctx, record.imagePath);
-  ctx.session.memoryDisposalPending = 0;
+  s.memoryDisposalPending = 0;
+  s.cancelRequested |= cancelled;
   return value;
 }
 

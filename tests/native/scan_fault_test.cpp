@@ -224,5 +224,29 @@ TEST_F(ScanFaultTest, ACancelMidScanEndsTheWalkBetweenTwoFilesAndStillReports) {
   }
 }
 
+// The cancel comes while the memory scan tests an infected program: the program, once killed,
+// still loses its image with both lines, and then the scan stops.
+TEST_F(ScanFaultTest, ACancelDuringTheMemoryScanStillDisposesOfAKilledProgramsImage) {
+  os.versionInfo = kWindowsXp;
+  os.addFile("C:\\apps\\evil.exe", infected());
+  const std::uint32_t evil = os.startProcess("C:\\apps\\evil.exe").id;
+  os.addFile("C:\\apps\\later.exe", infected(2));
+  os.onSend = [this](std::uint32_t message) {
+    if (message == kStatusMsgAddLine) reportLines.push_back(session.reportLine);
+    if (message != kStatusMsgSetText) return;
+    statusTexts.push_back(session.statusText);
+    if (statusTexts.size() == 1) os.queue.push_back({1, kMsgQuit, 0, 0});
+  };
+
+  EXPECT_EQ(runScanSession(ctx), 1);
+  EXPECT_EQ(os.ended, std::vector<std::uint32_t>{evil});
+  EXPECT_FALSE(os.exists("C:\\apps\\evil.exe"));
+  EXPECT_EQ(count("System Memory    W32/Talvorn.Trojan  removed"), 1);
+  EXPECT_EQ(count("C:\\apps\\evil.exe     W32/Talvorn.Trojan  removed"), 1);
+  EXPECT_TRUE(os.exists("C:\\apps\\later.exe"));
+  expectStatistics(0, 1, 1);
+  EXPECT_EQ(statusTexts.back(), "Scanning terminated");
+}
+
 }  // namespace
 }  // namespace vs::test
