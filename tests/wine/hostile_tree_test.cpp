@@ -174,9 +174,9 @@ void oddNames(Tree& t) {
   // Letters of the ANSI code page, where it has them, go through the ANSI calls both ways.
   BOOL lossy = FALSE;
   char accented[8] = {};
-  if (WideCharToMultiByte(CP_ACP, 0, L"caf\x00E9", -1, accented, sizeof accented, nullptr, &lossy) >
-          0 &&
-      !lossy) {
+  const int converted =
+      WideCharToMultiByte(CP_ACP, 0, L"caf\x00E9", -1, accented, sizeof accented, nullptr, &lossy);
+  if (converted > 0 && !lossy) {
     t.infected(t / (std::string(accented) + ".exe"));
     ++scanned;
   }
