@@ -73,8 +73,8 @@ struct Tree {
   std::map<std::string, std::string> kept;  // files of in-memory drives that must stay as they are
   std::map<std::string, std::int64_t> keptLength;  // files of host drives that must stay
   int scanned = -1;  // the number of files the scan must count, where the case knows it
-  std::function<void(Tree&, const std::string& shown)>
-      onShown;  // after the listing, before the test
+  // Runs when the walk shows an entry: after the listing, before the detectors open the entry.
+  std::function<void(Tree&, const std::string& shown)> onShown;
   std::unique_ptr<HostFolder> host;
 
   void infected(const std::string& path, std::uint32_t seed = 1) {
