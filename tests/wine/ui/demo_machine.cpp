@@ -112,12 +112,13 @@ std::vector<PlantedSample> plantDemoMachine() {
     if (!writeFile(clean.path, bytes)) return {};
   }
   std::vector<PlantedSample> planted;
-  for (const SampleSpec& spec : kSamples) {
-    const SignatureRecord& record = kSignatureTable[spec.record - 1];
+  for (const SampleSpec& sampleSpec : kSamples) {
+    const SignatureRecord& record = kSignatureTable[sampleSpec.record - 1];
     const std::optional<std::string> bytes = samples::buildSample(record, {});
-    if (!bytes || !writeFile(spec.path, *bytes)) return {};
-    if (spec.readOnly && !SetFileAttributesA(spec.path, FILE_ATTRIBUTE_READONLY)) return {};
-    planted.push_back({spec.path, record.name});
+    if (!bytes || !writeFile(sampleSpec.path, *bytes)) return {};
+    if (sampleSpec.readOnly && !SetFileAttributesA(sampleSpec.path, FILE_ATTRIBUTE_READONLY))
+      return {};
+    planted.push_back({sampleSpec.path, record.name});
   }
   if (!setMachineString(kRunKey, kRunValue, kPlantedRunTarget)) return {};
   return planted;
