@@ -28,17 +28,6 @@ struct CursorTraits {
   static void close(Value value) noexcept { DestroyCursor(value); }
 };
 
-struct ModuleTraits {
-  using Value = HMODULE;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { FreeLibrary(value); }
-};
-
-struct RegistryKeyTraits {
-  using Value = HKEY;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { RegCloseKey(value); }
-};
 
 using Bitmap = win32::UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using Font = win32::UniqueHandle<GdiObjectTraits<HFONT>>;
@@ -46,8 +35,8 @@ using Brush = win32::UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using Region = win32::UniqueHandle<GdiObjectTraits<HRGN>>;
 using MemoryDc = win32::UniqueHandle<MemoryDcTraits>;
 using Cursor = win32::UniqueHandle<CursorTraits>;
-using Module = win32::UniqueHandle<ModuleTraits>;
-using RegistryKey = win32::UniqueHandle<RegistryKeyTraits>;
+using Module = win32::ModuleHandle;
+using RegistryKey = win32::KeyHandle;
 
 // A window's device context from GetDC, released when the guard ends.
 class WindowDc {

@@ -28,19 +28,8 @@ constexpr const char* kHeldFileVariable = "VS_HELD_FILE";
 constexpr const char* kHolderReadyEvent = "vs-remediation-holder-ready";
 constexpr const char* kHolderTest = "FileHolder.DISABLED_HoldsTheFileUntilKilled";
 
-struct KernelHandleTraits {
-  using Value = HANDLE;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { CloseHandle(value); }
-};
-using KernelHandle = win32::UniqueHandle<KernelHandleTraits>;
-
-struct KeyTraits {
-  using Value = HKEY;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { RegCloseKey(value); }
-};
-using KeyHandle = win32::UniqueHandle<KeyTraits>;
+using win32::KernelHandle;
+using win32::KeyHandle;
 
 // The Windows version of this run, as the harness was told it; empty in the main run.
 std::string runVersion() {

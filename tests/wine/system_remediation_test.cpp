@@ -36,26 +36,9 @@ const std::string kMemoryLine = "System Memory    W32/Talvorn.Trojan  removed";
 constexpr const char* kServiceName = "vs-wine-service";
 constexpr const char* kServiceTest = "ServiceProgram.DISABLED_RunsUntilStopped";
 
-struct KeyTraits {
-  using Value = HKEY;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { RegCloseKey(value); }
-};
-using KeyHandle = win32::UniqueHandle<KeyTraits>;
-
-struct KernelTraits {
-  using Value = HANDLE;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { CloseHandle(value); }
-};
-using KernelHandle = win32::UniqueHandle<KernelTraits>;
-
-struct ServiceTraits {
-  using Value = SC_HANDLE;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { CloseServiceHandle(value); }
-};
-using ServiceOwner = win32::UniqueHandle<ServiceTraits>;
+using win32::KernelHandle;
+using win32::KeyHandle;
+using ServiceOwner = win32::ServiceHandle;
 
 // The registry is prepared and read with the system's calls directly, not through the backend.
 void setString(const std::string& path, const std::string& name, const std::string& data) {

@@ -55,7 +55,36 @@ struct FindHandleTraits {
   static void close(Value value) noexcept { FindClose(value); }
 };
 
+// Kernel objects other than files (processes, tokens, events) use null for "none".
+struct KernelHandleTraits {
+  using Value = HANDLE;
+  static Value invalid() noexcept { return nullptr; }
+  static void close(Value value) noexcept { CloseHandle(value); }
+};
+
+struct KeyHandleTraits {
+  using Value = HKEY;
+  static Value invalid() noexcept { return nullptr; }
+  static void close(Value value) noexcept { RegCloseKey(value); }
+};
+
+struct ServiceHandleTraits {
+  using Value = SC_HANDLE;
+  static Value invalid() noexcept { return nullptr; }
+  static void close(Value value) noexcept { CloseServiceHandle(value); }
+};
+
+struct ModuleHandleTraits {
+  using Value = HMODULE;
+  static Value invalid() noexcept { return nullptr; }
+  static void close(Value value) noexcept { FreeLibrary(value); }
+};
+
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
+using KernelHandle = UniqueHandle<KernelHandleTraits>;
+using KeyHandle = UniqueHandle<KeyHandleTraits>;
+using ServiceHandle = UniqueHandle<ServiceHandleTraits>;
+using ModuleHandle = UniqueHandle<ModuleHandleTraits>;
 
 }  // namespace vs::win32

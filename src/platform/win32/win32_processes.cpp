@@ -29,19 +29,8 @@ using EnumProcessesFunction = BOOL(WINAPI*)(DWORD* ids, DWORD size, DWORD* bytes
 using ModuleFileNameFunction = DWORD(WINAPI*)(HANDLE process, HMODULE module, LPSTR name,
                                               DWORD size);
 
-struct ModuleTraits {
-  using Value = HMODULE;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { FreeLibrary(value); }
-};
-using ModuleHandle = win32::UniqueHandle<ModuleTraits>;
-
-struct KernelObjectTraits {
-  using Value = HANDLE;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { CloseHandle(value); }
-};
-using ProcessHandleOwner = win32::UniqueHandle<KernelObjectTraits>;
+using win32::ModuleHandle;
+using ProcessHandleOwner = win32::KernelHandle;
 
 // The address of a function exported by name, as the type the caller names.
 template <typename Function>

@@ -17,12 +17,7 @@ static_assert(kErrorMoreData == ERROR_MORE_DATA && kErrorNoMoreItems == ERROR_NO
 static_assert(kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER);
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
 
-struct KeyTraits {
-  using Value = HKEY;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { RegCloseKey(value); }
-};
-using KeyHandle = win32::UniqueHandle<KeyTraits>;
+using win32::KeyHandle;
 
 class Win32RegistryKey : public RegistryKey {
  public:

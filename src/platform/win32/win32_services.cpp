@@ -15,12 +15,7 @@ static_assert(kServiceAllAccess == SC_MANAGER_ALL_ACCESS);
 static_assert(kServiceStopped == SERVICE_STOPPED && kServiceStopPending == SERVICE_STOP_PENDING &&
               kServiceRunning == SERVICE_RUNNING);
 
-struct ServiceTraits {
-  using Value = SC_HANDLE;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { CloseServiceHandle(value); }
-};
-using ServiceHandleOwner = win32::UniqueHandle<ServiceTraits>;
+using ServiceHandleOwner = win32::ServiceHandle;
 
 class Win32Service : public ServiceHandle {
  public:

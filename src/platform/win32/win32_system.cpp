@@ -25,12 +25,7 @@ static_assert(kEwxReboot == EWX_REBOOT && kEwxForce == EWX_FORCE);
 // The version record as the 9x line knows it: GetVersionExA there refuses any other size.
 static_assert(sizeof(OSVERSIONINFOA) == 148);
 
-struct TokenHandleTraits {
-  using Value = HANDLE;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { CloseHandle(value); }
-};
-using TokenHandle = win32::UniqueHandle<TokenHandleTraits>;
+using TokenHandle = win32::KernelHandle;
 
 class Win32WritableFile : public WritableFile {
  public:
