@@ -28,7 +28,6 @@ struct CursorTraits {
   static void close(Value value) noexcept { DestroyCursor(value); }
 };
 
-
 using Bitmap = win32::UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using Font = win32::UniqueHandle<GdiObjectTraits<HFONT>>;
 using Brush = win32::UniqueHandle<GdiObjectTraits<HBRUSH>>;
