@@ -4,19 +4,17 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(HIVEX REQUIRED IMPORTED_TARGET hivex)
 
 add_library(vs_linux STATIC
-  src/platform/linux/windows_path.cpp
-  src/platform/linux/mounted_volume.cpp
-  src/platform/linux/mounted_drives.cpp
-  src/platform/linux/volume_listing.cpp
   src/platform/linux/utf16_text.cpp
   src/platform/linux/variable_expansion.cpp
   src/platform/linux/software_hive.cpp
   src/platform/linux/hive_key.cpp
   src/platform/linux/windows_installation.cpp
   src/platform/linux/linux_files.cpp
-  src/platform/linux/linux_system.cpp
+  src/platform/linux/linux_registry.cpp
+  src/platform/linux/linux_system_information.cpp
+  src/platform/linux/linux_window_queue.cpp
 )
-target_link_libraries(vs_linux PUBLIC vs_engine PkgConfig::HIVEX)
+target_link_libraries(vs_linux PUBLIC vs_engine vs_volumes PkgConfig::HIVEX)
 
 add_library(vs_offline STATIC
   src/offline/command_line.cpp

@@ -2,12 +2,11 @@
 
 add_library(vs_win32 STATIC
   src/platform/win32/win32_files.cpp
-  src/platform/win32/win32_window.cpp
-  src/platform/win32/win32_system.cpp
   src/platform/win32/win32_registry.cpp
-  src/platform/win32/win32_services.cpp
   src/platform/win32/win32_processes.cpp
-  src/platform/win32/win32_program.cpp
+  src/platform/win32/win32_services.cpp
+  src/platform/win32/win32_system_information.cpp
+  src/platform/win32/win32_window_queue.cpp
 )
 target_link_libraries(vs_win32 PUBLIC vs_engine user32 kernel32 advapi32)
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "engine/status_channel.h"
-#include "system/registry_cleanup.h"
+#include "remediation/registry_cleanup.h"
 
 namespace vs {
 namespace {

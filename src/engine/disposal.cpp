@@ -1,8 +1,8 @@
 #include "engine/disposal.h"
 
 #include "engine/status_channel.h"
-#include "system/deferred_delete.h"
-#include "system/registry_cleanup.h"
+#include "remediation/deferred_delete.h"
+#include "remediation/registry_cleanup.h"
 
 namespace vs {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "engine/disposal.h"
 #include "engine/text.h"
-#include "system/registry_cleanup.h"
+#include "remediation/registry_cleanup.h"
 
 namespace vs {
 namespace {

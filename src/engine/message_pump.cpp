@@ -1,5 +1,7 @@
 #include "engine/message_pump.h"
 
+#include "engine/product.h"
+
 namespace vs {
 
 // Looking at the queue can cost more than a directory entry (under Wine it is a round trip to the

@@ -6,7 +6,6 @@
 
 namespace vs {
 
-inline constexpr const char* kProductTitle = "Vantosweeper Ver 1.0";
 inline constexpr const char* kTerminateQuestion = "Terminate the Scan now?";
 
 void pumpOneMessage(ScanContext& ctx);

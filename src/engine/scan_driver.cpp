@@ -1,10 +1,10 @@
 #include "engine/scan_driver.h"
 
-#include "engine/message_pump.h"
+#include "engine/product.h"
 #include "engine/status_channel.h"
 #include "engine/walk.h"
-#include "system/process_scan.h"
-#include "system/restart.h"
+#include "remediation/process_scan.h"
+#include "remediation/restart.h"
 
 namespace vs {
 

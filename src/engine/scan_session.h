@@ -54,8 +54,7 @@ struct ScanSession {
 struct DetectorEntry;
 struct ScanContext;
 
-// Frees a file that a running program holds by killing the program (system/process_kill.h).
-int killProcessByPath(ScanContext& ctx, const char* path);
+// Frees a file that a running program holds by killing the program.
 using ProcessKiller = int (*)(ScanContext& ctx, const char* path);
 
 // What every engine operation works on: the machine, the scan state, and the walk's detector
@@ -67,12 +66,13 @@ struct ScanContext {
   // The length of the entry the walk is handing to the detectors, as its directory listing gave
   // it; -1 when unknown (single-file mode, or any caller outside the walk).
   std::int64_t listedSize = -1;
-  // What the disposal calls when a file is in use; tests may put a fake killer in its place.
-  ProcessKiller killProcess = killProcessByPath;
+  // What the disposal calls when a file is in use (the kill of the remediation by default);
+  // tests may put a fake killer in its place.
+  ProcessKiller killProcess;
 
+  // With the walk's own detector table, or with another one.
   ScanContext(Platform& platform, ScanSession& state);
-  ScanContext(Platform& platform, ScanSession& state, const DetectorEntry* table)
-      : os(platform), session(state), detectors(table) {}
+  ScanContext(Platform& platform, ScanSession& state, const DetectorEntry* table);
 };
 
 }  // namespace vs

@@ -20,13 +20,4 @@ bool appendText(char* destination, std::size_t capacity, const char* source) {
   return true;
 }
 
-bool equalsIgnoringCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    const char x = (*a >= 'A' && *a <= 'Z') ? static_cast<char>(*a - 'A' + 'a') : *a;
-    const char y = (*b >= 'A' && *b <= 'Z') ? static_cast<char>(*b - 'A' + 'a') : *b;
-    if (x != y) return false;
-    if (x == '\0') return true;
-  }
-}
-
 }  // namespace vs

@@ -12,7 +12,4 @@ void copyText(char* destination, std::size_t capacity, const char* source);
 // unchanged, when the result would not fit.
 bool appendText(char* destination, std::size_t capacity, const char* source);
 
-// Compares two texts ignoring the letter case of ASCII letters.
-bool equalsIgnoringCase(const char* a, const char* b);
-
 }  // namespace vs

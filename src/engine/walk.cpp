@@ -13,9 +13,6 @@ namespace vs {
 
 const DetectorEntry kDetectorTable[] = {{kFamilyName, matchSignatures}, {nullptr, nullptr}};
 
-ScanContext::ScanContext(Platform& platform, ScanSession& state)
-    : os(platform), session(state), detectors(kDetectorTable) {}
-
 namespace {
 
 constexpr int kStatusWidth = 60;

@@ -8,11 +8,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "offline/command_line.h"
 #include "offline/offline_scan.h"
 #include "offline/scan_output.h"
 #include "platform/linux/linux_platform.h"
+#include "platform/linux/mounted_volume.h"
 
 namespace {
 
@@ -34,14 +36,15 @@ int failWith(const std::string& text) {
   return kExitError;
 }
 
-bool mountDrives(const vs::offline::Options& options, vs::linux_host::MountedDrives& drives,
-                 std::string& error) {
+bool mountDrives(const vs::offline::Options& options, vs::linux_host::DriveTable& drives,
+                 std::vector<vs::linux_host::MountedVolume*>& mounted, std::string& error) {
   for (const vs::offline::DriveMapping& drive : options.drives) {
     auto volume = vs::linux_host::MountedVolume::open(drive.folder);
     if (!volume) {
       error = "cannot open " + drive.folder + " as a volume: " + std::strerror(errno);
       return false;
     }
+    mounted.push_back(volume.get());
     drives.add(drive.letter, std::move(volume));
   }
   return true;
@@ -60,18 +63,22 @@ int main(int argc, char** argv) {
     return kExitClean;
   }
 
-  vs::linux_host::MountedDrives drives;
-  if (!mountDrives(options, drives, error)) return failWith(error);
-
   vs::ScanSession session;
   vs::offline::ScanOutput output(session, options.json, stdout,
                                  isatty(STDERR_FILENO) ? stderr : nullptr);
+  vs::linux_host::LinuxPlatform os([&](std::uint32_t message) { output.onWindowMessage(message); },
+                                   &interrupted);
+  vs::linux_host::DriveTable& drives = os.drives();
+  std::vector<vs::linux_host::MountedVolume*> mounted;
+  if (!mountDrives(options, drives, mounted, error)) return failWith(error);
+
   const std::optional<vs::linux_host::WindowsInstallation> installation =
       vs::linux_host::findWindowsInstallation(drives);
   std::unique_ptr<vs::linux_host::SoftwareHive> hive;
   if (options.remove) {
-    for (const vs::offline::DriveMapping& drive : options.drives) {
-      if (drives.volume(drive.letter)->readOnly()) {
+    for (std::size_t i = 0; i < mounted.size(); ++i) {
+      if (mounted[i]->readOnly()) {
+        const vs::offline::DriveMapping& drive = options.drives[i];
         output.notice(std::string(1, drive.letter) + ": (" + drive.folder +
                       ") is mounted read-only: nothing on it can be removed");
       }
@@ -81,13 +88,16 @@ int main(int argc, char** argv) {
       hive = vs::linux_host::SoftwareHive::open(
           installation->hivePath, [&](const std::string& text) { output.notice(text); }, error);
       if (!hive) return failWith(error);
+      // The copy of the hive this run saves is no part of the system being scanned: the walk
+      // does not see it, so the report counts what the Windows tool would count.
+      for (vs::linux_host::MountedVolume* volume : mounted) {
+        volume->hide([&hive](dev_t device, ino_t inode) { return hive->isCopy(device, inode); });
+      }
     } else {
       output.notice("no Windows folder with a SOFTWARE hive found: the registry is not cleaned");
     }
   }
 
-  vs::linux_host::LinuxPlatform os(
-      drives, [&](std::uint32_t message) { output.onWindowMessage(message); }, &interrupted);
   if (installation) os.setInstallation(*installation);
   os.setSoftwareHive(hive.get());
 

@@ -9,33 +9,13 @@
 
 namespace vs::ui {
 
-template <typename Handle>
-struct GdiObjectTraits {
-  using Value = Handle;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { DeleteObject(value); }
-};
-
-struct MemoryDcTraits {
-  using Value = HDC;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { DeleteDC(value); }
-};
-
-struct CursorTraits {
-  using Value = HCURSOR;
-  static Value invalid() noexcept { return nullptr; }
-  static void close(Value value) noexcept { DestroyCursor(value); }
-};
-
-using Bitmap = win32::UniqueHandle<GdiObjectTraits<HBITMAP>>;
-using Font = win32::UniqueHandle<GdiObjectTraits<HFONT>>;
-using Brush = win32::UniqueHandle<GdiObjectTraits<HBRUSH>>;
-using Region = win32::UniqueHandle<GdiObjectTraits<HRGN>>;
-using MemoryDc = win32::UniqueHandle<MemoryDcTraits>;
-using Cursor = win32::UniqueHandle<CursorTraits>;
+using Bitmap = UniqueHandle<NullHandleTraits<HBITMAP, DeleteObject>>;
+using Font = UniqueHandle<NullHandleTraits<HFONT, DeleteObject>>;
+using Brush = UniqueHandle<NullHandleTraits<HBRUSH, DeleteObject>>;
+using Region = UniqueHandle<NullHandleTraits<HRGN, DeleteObject>>;
+using MemoryDc = UniqueHandle<NullHandleTraits<HDC, DeleteDC>>;
+using Cursor = UniqueHandle<NullHandleTraits<HCURSOR, DestroyCursor>>;
 using Module = win32::ModuleHandle;
-using RegistryKey = win32::KeyHandle;
 
 // A window's device context from GetDC, released when the guard ends.
 class WindowDc {

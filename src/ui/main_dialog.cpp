@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "engine/message_pump.h"
+#include "engine/product.h"
 #include "engine/scan_driver.h"
 #include "ui/message_box.h"
 #include "ui/resources/resource_ids.h"

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "engine/message_pump.h"
+#include "engine/product.h"
 #include "ui/resources/resource_ids.h"
 #include "ui/ui_state.h"
 

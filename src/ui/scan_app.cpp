@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "engine/message_pump.h"
+#include "engine/product.h"
 #include "ui/main_dialog.h"
 #include "ui/message_box.h"
 

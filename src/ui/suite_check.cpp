@@ -11,7 +11,7 @@ bool isSuiteInstalled() {
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSuiteKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) {
     return false;
   }
-  RegistryKey key(opened);
+  win32::KeyHandle key(opened);
   // Asking for the size alone reads the value whatever its length.
   DWORD size = 0;
   return RegQueryValueExA(key.get(), kSuiteValue, nullptr, nullptr, nullptr, &size) ==

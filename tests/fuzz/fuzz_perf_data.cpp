@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "system/perf_data_reader.h"
+#include "remediation/perf_data_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 4) return 0;

@@ -18,9 +18,10 @@
 #include <vector>
 
 #include "engine/text.h"
+#include "platform/windows_text.h"
 #include "platform/sim/sim_machine.h"
-#include "system/registry_cleanup.h"
-#include "system/run_value_rules.h"
+#include "remediation/registry_cleanup.h"
+#include "remediation/run_value_rules.h"
 
 namespace {
 

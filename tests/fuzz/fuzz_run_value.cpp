@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "system/run_value_rules.h"
+#include "remediation/run_value_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string parts[3];

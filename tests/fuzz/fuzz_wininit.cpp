@@ -12,8 +12,8 @@
 #include <string>
 
 #include "platform/sim/sim_machine.h"
-#include "system/deferred_delete.h"
-#include "system/wininit_text.h"
+#include "remediation/deferred_delete.h"
+#include "remediation/wininit_text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Deletion at the next start: the road of each system family, and wininit.ini edited so that it
 // either gains exactly the one entry or keeps its earlier content, whatever fails.
-#include "system/deferred_delete.h"
+#include "remediation/deferred_delete.h"
 
 #include <gtest/gtest.h>
 

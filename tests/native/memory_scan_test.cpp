@@ -5,7 +5,7 @@
 
 #include "engine/matcher.h"
 #include "remediation_fixture.h"
-#include "system/process_scan.h"
+#include "remediation/process_scan.h"
 
 namespace vs::test {
 namespace {

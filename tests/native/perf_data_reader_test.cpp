@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/sim/sim_perf_block.h"
-#include "system/perf_data_reader.h"
+#include "remediation/perf_data_reader.h"
 
 namespace vs::test {
 namespace {

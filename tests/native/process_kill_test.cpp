@@ -1,11 +1,11 @@
 // Killing the program that holds an infected file: the road of each system, what each road
 // compares, its pauses, and the "Could not kill process" box.
-#include "system/process_kill.h"
+#include "remediation/process_kill.h"
 
 #include <gtest/gtest.h>
 
 #include "remediation_fixture.h"
-#include "system/perf_data_kill.h"
+#include "remediation/perf_data_kill.h"
 
 namespace vs::test {
 namespace {

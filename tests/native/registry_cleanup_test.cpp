@@ -1,6 +1,6 @@
 // The registry cleanup after a detection: the Run values that start the infected file, the value
 // remembered from an earlier detection, the hosts file, and the malware's uninstall entry.
-#include "system/registry_cleanup.h"
+#include "remediation/registry_cleanup.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Which Run-value commands start the infected file.
 #include <gtest/gtest.h>
 
-#include "system/run_value_rules.h"
+#include "remediation/run_value_rules.h"
 
 namespace vs::test {
 namespace {

@@ -1,5 +1,5 @@
 // Stopping the service of an infected program and deleting its keys under both control sets.
-#include "system/service_cleanup.h"
+#include "remediation/service_cleanup.h"
 
 #include <gtest/gtest.h>
 

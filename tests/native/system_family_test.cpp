@@ -1,6 +1,6 @@
 // The system family and NT generation for every kind of version answer, and the restart on each
 // road: at once on the 9x line, through the shutdown privilege elsewhere.
-#include "system/system_family.h"
+#include "remediation/system_family.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "engine/scan_driver.h"
 #include "engine_fixture.h"
-#include "system/restart.h"
+#include "remediation/restart.h"
 
 namespace vs::test {
 namespace {

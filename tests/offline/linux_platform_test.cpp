@@ -2,6 +2,7 @@
 // attributes a listing reports, deletion and the attribute reset, and the end of a scan on an
 // interrupt.
 #include "platform/linux/linux_platform.h"
+#include "platform/linux/mounted_volume.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,7 +23,6 @@ namespace vs::test {
 namespace {
 
 using linux_host::LinuxPlatform;
-using linux_host::MountedDrives;
 using linux_host::MountedVolume;
 
 class LinuxPlatformTest : public ::testing::Test {
@@ -39,7 +39,7 @@ class LinuxPlatformTest : public ::testing::Test {
     symlink("../outside", (volume + "/away").c_str());
     symlink("../outside/secret.txt", (volume + "/secret.txt").c_str());
     symlink("Program Files/App/App.exe", (volume + "/inside.exe").c_str());
-    drives.add('C', MountedVolume::open(volume));
+    os.drives().add('C', MountedVolume::open(volume));
   }
 
   // The entries a listing gives, by name, with their attributes.
@@ -61,11 +61,9 @@ class LinuxPlatformTest : public ::testing::Test {
 
   ScratchFolder scratch;
   std::string volume;
-  MountedDrives drives;
   volatile std::sig_atomic_t interrupt = 0;
   std::vector<std::uint32_t> messages;
-  LinuxPlatform os{drives, [this](std::uint32_t message) { messages.push_back(message); },
-                   &interrupt};
+  LinuxPlatform os{[this](std::uint32_t message) { messages.push_back(message); }, &interrupt};
 };
 
 TEST_F(LinuxPlatformTest, NamesResolveIgnoringLetterCaseOnMountedDrivesOnly) {
@@ -168,12 +166,12 @@ TEST_F(LinuxPlatformTest, AnInterruptEndsTheScanWithItsStatistics) {
   interrupt = 1;
   ScanSession session;
   std::vector<std::string> status;
-  LinuxPlatform interrupted{drives,
-                            [&](std::uint32_t message) {
+  LinuxPlatform interrupted{[&](std::uint32_t message) {
                               if (message == kStatusMsgSetText)
                                 status.push_back(session.statusText);
                             },
                             &interrupt};
+  interrupted.drives().add('C', MountedVolume::open(volume));
   offline::runOfflineScan(interrupted, session, offline::ScanMode::DetectOnly);
 
   EXPECT_EQ(session.cancelRequested, 1);

@@ -14,9 +14,9 @@
 #include "engine/disposal.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/win32_platform.h"
-#include "system/deferred_delete.h"
-#include "system/restart.h"
-#include "system/system_family.h"
+#include "remediation/deferred_delete.h"
+#include "remediation/restart.h"
+#include "remediation/system_family.h"
 #include "wine/scratch_disk.h"
 #include "wine/test_window.h"
 

@@ -16,11 +16,11 @@
 #include "platform/win32/handle.h"
 #include "platform/win32/win32_platform.h"
 #include "runnable_sample.h"
-#include "system/process_kill.h"
-#include "system/process_scan.h"
-#include "system/registry_cleanup.h"
-#include "system/service_cleanup.h"
-#include "system/system_family.h"
+#include "remediation/process_kill.h"
+#include "remediation/process_scan.h"
+#include "remediation/registry_cleanup.h"
+#include "remediation/service_cleanup.h"
+#include "remediation/system_family.h"
 #include "wine/scratch_disk.h"
 #include "wine/test_window.h"
 
@@ -38,7 +38,7 @@ constexpr const char* kServiceTest = "ServiceProgram.DISABLED_RunsUntilStopped";
 
 using win32::KernelHandle;
 using win32::KeyHandle;
-using ServiceOwner = win32::ServiceHandle;
+using ServiceOwner = win32::ScmHandle;
 
 // The registry is prepared and read with the system's calls directly, not through the backend.
 void setString(const std::string& path, const std::string& name, const std::string& data) {

@@ -5,14 +5,12 @@
 #include <vector>
 
 #include "platform/linux/utf16_text.h"
-#include "platform/linux/windows_path.h"
+#include "platform/windows_text.h"
 
 namespace vs::linux_host {
 namespace {
 
 constexpr std::uint32_t kKeySetValue = 0x0002;
-constexpr std::int32_t kErrorInvalidHandle = 6;
-constexpr std::int32_t kErrorRegistryCorrupt = 1015;
 
 std::int32_t code(std::uint32_t error) {
   return static_cast<std::int32_t>(error);
@@ -29,13 +27,13 @@ class HiveKey : public RegistryKey {
 
   std::int32_t queryValue(const char* name, std::uint32_t* type, void* data,
                           std::uint32_t* size) override {
-    if (!usable()) return kErrorInvalidHandle;
+    if (!usable()) return code(kErrorInvalidHandle);
     if (data && !size) return code(kErrorInvalidParameter);
     const hive_value_h value = hive_.findValue(node_, name ? name : "");
     if (!value) return code(kErrorFileNotFound);
     hive_type stored;
     std::string bytes;
-    if (!hive_.valueData(value, stored, bytes)) return kErrorRegistryCorrupt;
+    if (!hive_.valueData(value, stored, bytes)) return code(kErrorRegistryCorrupt);
     // The ANSI call hands strings over in the code page, converted from the stored UTF-16.
     if (isText(stored)) bytes = utf16LeBytesToUtf8(bytes.data(), bytes.size());
     if (type) *type = static_cast<std::uint32_t>(stored);
@@ -51,17 +49,17 @@ class HiveKey : public RegistryKey {
   }
 
   std::int32_t valueCount(std::uint32_t& count) override {
-    if (!usable()) return kErrorInvalidHandle;
+    if (!usable()) return code(kErrorInvalidHandle);
     count = static_cast<std::uint32_t>(hive_.values(node_).size());
     return 0;
   }
 
   std::int32_t enumValueName(std::uint32_t index, char* name, std::uint32_t* nameLength) override {
-    if (!usable()) return kErrorInvalidHandle;
+    if (!usable()) return code(kErrorInvalidHandle);
     const std::vector<hive_value_h> values = hive_.values(node_);
     if (index >= values.size()) return code(kErrorNoMoreItems);
     std::string found;
-    if (!hive_.valueName(values[index], found)) return kErrorRegistryCorrupt;
+    if (!hive_.valueName(values[index], found)) return code(kErrorRegistryCorrupt);
     if (found.size() + 1 > *nameLength) return code(kErrorMoreData);
     std::memcpy(name, found.c_str(), found.size() + 1);
     *nameLength = static_cast<std::uint32_t>(found.size());
@@ -69,7 +67,7 @@ class HiveKey : public RegistryKey {
   }
 
   std::int32_t deleteValue(const char* name) override {
-    if (!usable()) return kErrorInvalidHandle;
+    if (!usable()) return code(kErrorInvalidHandle);
     if (!mayWrite_) return code(kErrorAccessDenied);
     const hive_value_h value = hive_.findValue(node_, name ? name : "");
     if (!value) return code(kErrorFileNotFound);
@@ -77,7 +75,7 @@ class HiveKey : public RegistryKey {
   }
 
   std::int32_t close() override {
-    if (closed_) return kErrorInvalidHandle;
+    if (closed_) return code(kErrorInvalidHandle);
     closed_ = true;
     return 0;
   }
@@ -91,28 +89,13 @@ class HiveKey : public RegistryKey {
   bool closed_ = false;
 };
 
-std::vector<std::string> registryPathParts(const char* path) {
-  std::vector<std::string> parts;
-  std::string part;
-  for (const char* c = path; *c; ++c) {
-    if (*c != '\\') {
-      part += *c;
-    } else if (!part.empty()) {
-      parts.push_back(std::move(part));
-      part.clear();
-    }
-  }
-  if (!part.empty()) parts.push_back(std::move(part));
-  return parts;
-}
-
 }  // namespace
 
 std::int32_t openSoftwareKey(SoftwareHive* hive, const char* path, std::uint32_t access,
                              std::unique_ptr<RegistryKey>& key) {
   if (!hive || !hive->usable()) return code(kErrorFileNotFound);
-  std::vector<std::string> parts = registryPathParts(path);
-  if (parts.empty() || !sameNameIgnoringCase(parts.front(), "SOFTWARE")) {
+  std::vector<std::string> parts = splitPath(path);
+  if (parts.empty() || !equalsIgnoringCase(parts.front(), "SOFTWARE")) {
     return code(kErrorFileNotFound);
   }
   parts.erase(parts.begin());

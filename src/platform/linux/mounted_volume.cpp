@@ -7,11 +7,15 @@
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 
+#include "platform/error_codes.h"
 #include "platform/linux/windows_path.h"
+#include "platform/windows_text.h"
 
 namespace vs::linux_host {
 namespace {
@@ -29,7 +33,7 @@ bool findIgnoringCase(int directory, std::string& name) {
   }
   bool found = false;
   while (dirent* entry = readdir(dir)) {
-    if (sameNameIgnoringCase(entry->d_name, name)) {
+    if (equalsIgnoringCase(entry->d_name, name)) {
       name = entry->d_name;
       found = true;
       break;
@@ -44,6 +48,45 @@ bool hasExactName(int directory, const std::string& name) {
   struct stat info;
   return fstatat(directory, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
+
+
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// A regular file of the volume, read through its descriptor. Calls interrupted by a signal are
+// made again.
+class VolumeFile : public ReadableFile {
+ public:
+  VolumeFile(UniqueFd fd, std::uint32_t& error) : fd_(std::move(fd)), error_(error) {}
+  std::int64_t length() override {
+    struct stat info;
+    if (fstat(fd_.get(), &info) == 0) return static_cast<std::int64_t>(info.st_size);
+    error_ = kErrorAccessDenied;
+    return -1;
+  }
+  bool seek(std::int64_t offset) override {
+    if (offset < 0) {
+      error_ = kErrorNegativeSeek;
+      return false;
+    }
+    if (lseek(fd_.get(), offset, SEEK_SET) >= 0) return true;
+    error_ = kErrorAccessDenied;
+    return false;
+  }
+  std::int32_t read(void* buffer, std::uint32_t count) override {
+    // The result must fit the signed count; larger requests are served in part, as a short read.
+    const std::size_t wanted = count > 0x7FFFFFFFu ? 0x7FFFFFFFu : count;
+    ssize_t got;
+    do {
+      got = ::read(fd_.get(), buffer, wanted);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) error_ = kErrorAccessDenied;
+    return static_cast<std::int32_t>(got);
+  }
+
+ private:
+  UniqueFd fd_;
+  std::uint32_t& error_;
+};
 
 }  // namespace
 
@@ -64,7 +107,7 @@ UniqueFd MountedVolume::openBeneath(const std::string& relative, int flags, bool
       static_cast<int>(syscall(SYS_openat2, root_.get(), relative.c_str(), &how, sizeof how)));
 }
 
-bool MountedVolume::spellIgnoringCase(std::vector<std::string>& components,
+bool MountedVolume::spellIgnoringCase(VolumePath& components,
                                       std::size_t count) const {
   std::vector<std::string> prefix;
   for (std::size_t i = 0; i < count; ++i) {
@@ -80,7 +123,7 @@ bool MountedVolume::spellIgnoringCase(std::vector<std::string>& components,
   return true;
 }
 
-UniqueFd MountedVolume::openPath(std::vector<std::string>& components, int flags) const {
+UniqueFd MountedVolume::openPath(VolumePath& components, int flags) const {
   // Paths that come from a listing exist as spelled: one call.
   UniqueFd fd = openBeneath(relativeHostPath(components), flags, true);
   if (fd || errno != ENOENT) return fd;
@@ -88,12 +131,12 @@ UniqueFd MountedVolume::openPath(std::vector<std::string>& components, int flags
   return openBeneath(relativeHostPath(components), flags, true);
 }
 
-UniqueFd MountedVolume::openWithoutLinks(std::vector<std::string>& components, int flags) const {
+UniqueFd MountedVolume::openWithoutLinks(VolumePath& components, int flags) const {
   if (!spellIgnoringCase(components, components.size())) return UniqueFd();
   return openBeneath(relativeHostPath(components), flags, false);
 }
 
-UniqueFd MountedVolume::openParent(std::vector<std::string>& components) const {
+UniqueFd MountedVolume::openParent(VolumePath& components) const {
   if (components.empty()) {
     errno = EINVAL;  // the root is no name in a folder
     return UniqueFd();
@@ -108,6 +151,104 @@ UniqueFd MountedVolume::openParent(std::vector<std::string>& components) const {
   }
   std::copy(parent.begin(), parent.end(), components.begin());
   return directory;
+}
+
+std::uint32_t MountedVolume::errorFor(int error, const VolumePath& path) const {
+  switch (error) {
+    case ENOENT: {
+      // The system tells a missing name from a missing folder on the way to it.
+      if (path.empty()) return kErrorPathNotFound;
+      VolumePath parent(path.begin(), path.end() - 1);
+      return openPath(parent, O_PATH | O_DIRECTORY) ? kErrorFileNotFound : kErrorPathNotFound;
+    }
+    case ENOTDIR:
+      return kErrorPathNotFound;
+    case EBUSY:
+    case ETXTBSY:
+      return kErrorSharingViolation;
+    case ENOSPC:
+      return kErrorDiskFull;
+    case ENAMETOOLONG:
+      return kErrorFilenameExcedRange;
+    default:  // EACCES, EPERM, EROFS, and links refused (EXDEV, ELOOP)
+      return kErrorAccessDenied;
+  }
+}
+
+std::unique_ptr<DirectoryListing> MountedVolume::list(const VolumePath& folder,
+                                                      const std::string& mask,
+                                                      std::uint32_t& error) {
+  VolumePath spelled = folder;
+  UniqueFd directory = openPath(spelled, O_RDONLY | O_DIRECTORY);
+  if (!directory) {
+    error = errno == ENOENT ? kErrorPathNotFound : errorFor(errno, folder);
+    return nullptr;
+  }
+  DIR* opened = fdopendir(directory.get());
+  if (!opened) {
+    error = errorFor(errno, folder);
+    return nullptr;
+  }
+  directory.release();
+  std::unique_ptr<DirectoryListing> listing =
+      VolumeListing::start(opened, mask, folder.empty(), hidden_);
+  if (!listing) error = kErrorFileNotFound;
+  return listing;
+}
+
+std::unique_ptr<ReadableFile> MountedVolume::openForReading(const VolumePath& path,
+                                                            std::uint32_t& error) {
+  VolumePath spelled = path;
+  // Non-blocking, so that a pipe or a device on the volume cannot hold the scan; only regular
+  // files are read.
+  UniqueFd fd = openPath(spelled, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+  if (!fd) {
+    error = errorFor(errno, path);
+    return nullptr;
+  }
+  struct stat info;
+  if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    error = kErrorAccessDenied;
+    return nullptr;
+  }
+  return std::make_unique<VolumeFile>(std::move(fd), error);
+}
+
+bool MountedVolume::exists(const VolumePath& path, std::uint32_t& error) {
+  VolumePath spelled = path;
+  if (openPath(spelled, O_PATH)) return true;
+  error = errorFor(errno, path);
+  return false;
+}
+
+bool MountedVolume::setAttributes(const VolumePath& path, std::uint32_t attributes,
+                                  std::uint32_t& error) {
+  VolumePath spelled = path;
+  UniqueFd directory = openParent(spelled);
+  struct stat info;
+  if (!directory ||
+      fstatat(directory.get(), spelled.back().c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    error = errorFor(errno, path);
+    return false;
+  }
+  // A link has no attributes of its own here; its target is not touched.
+  if (S_ISLNK(info.st_mode)) return true;
+  const mode_t mode = info.st_mode & 07777;
+  const mode_t wanted = (attributes & kAttrReadOnly) ? (mode & ~kWriteBits) : (mode | S_IWUSR);
+  if (wanted == mode || fchmodat(directory.get(), spelled.back().c_str(), wanted, 0) == 0) {
+    return true;
+  }
+  error = errorFor(errno, path);
+  return false;
+}
+
+bool MountedVolume::remove(const VolumePath& path, std::uint32_t& error) {
+  VolumePath spelled = path;
+  UniqueFd directory = openParent(spelled);
+  // unlinkat without AT_REMOVEDIR refuses a directory; a link goes, its target stays.
+  if (directory && unlinkat(directory.get(), spelled.back().c_str(), 0) == 0) return true;
+  error = errorFor(errno, path);
+  return false;
 }
 
 bool MountedVolume::readOnly() const {

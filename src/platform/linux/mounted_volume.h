@@ -6,31 +6,44 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/linux/unique_fd.h"
+#include "platform/linux/volume.h"
+#include "platform/linux/volume_listing.h"
 
 namespace vs::linux_host {
 
-class MountedVolume {
+class MountedVolume : public Volume {
  public:
   // Opens the mount folder; null with errno set when it cannot be opened as a directory.
   static std::unique_ptr<MountedVolume> open(const std::string& hostFolder);
 
   const std::string& hostFolder() const { return hostFolder_; }
+  // Leaves files out of every later listing: files of this program's own, which are no part of
+  // the system being scanned.
+  void hide(HiddenFiles hidden) { hidden_ = std::move(hidden); }
+
+  std::unique_ptr<DirectoryListing> list(const VolumePath& folder, const std::string& mask,
+                                         std::uint32_t& error) override;
+  std::unique_ptr<ReadableFile> openForReading(const VolumePath& path,
+                                               std::uint32_t& error) override;
+  bool exists(const VolumePath& path, std::uint32_t& error) override;
+  bool setAttributes(const VolumePath& path, std::uint32_t attributes,
+                     std::uint32_t& error) override;
+  bool remove(const VolumePath& path, std::uint32_t& error) override;
 
   // Opens a path below the root (open(2) flags). A missing name is looked up ignoring case; on
   // success the components hold the names as the volume spells them. Returns an invalid
   // descriptor with errno set on failure.
-  UniqueFd openPath(std::vector<std::string>& components, int flags) const;
+  UniqueFd openPath(VolumePath& components, int flags) const;
 
   // As openPath, but fails (ELOOP) when any component is a symbolic link: for the files this
   // program rewrites, which must be exactly the file the host path names.
-  UniqueFd openWithoutLinks(std::vector<std::string>& components, int flags) const;
+  UniqueFd openWithoutLinks(VolumePath& components, int flags) const;
 
   // Opens the directory holding the last component and spells that component as the volume
   // does; for operations on a name itself (unlink, chmod, lstat) rather than what it points to.
-  UniqueFd openParent(std::vector<std::string>& components) const;
+  UniqueFd openParent(VolumePath& components) const;
 
   // Whether the volume is mounted read-only.
   bool readOnly() const;
@@ -39,10 +52,13 @@ class MountedVolume {
   MountedVolume(std::string hostFolder, UniqueFd root)
       : hostFolder_(std::move(hostFolder)), root_(std::move(root)) {}
   UniqueFd openBeneath(const std::string& relative, int flags, bool allowLinks) const;
-  bool spellIgnoringCase(std::vector<std::string>& components, std::size_t count) const;
+  bool spellIgnoringCase(VolumePath& components, std::size_t count) const;
+  // The Win32 code for the errno of a call that failed on path.
+  std::uint32_t errorFor(int error, const VolumePath& path) const;
 
   std::string hostFolder_;
   UniqueFd root_;
+  HiddenFiles hidden_;
 };
 
 }  // namespace vs::linux_host

@@ -1,36 +1,18 @@
-// A file descriptor that closes itself.
+// A file descriptor that closes itself, on the same template as the Windows handles.
 #pragma once
 
 #include <unistd.h>
 
-#include <utility>
+#include "platform/unique_handle.h"
 
 namespace vs::linux_host {
 
-class UniqueFd {
- public:
-  UniqueFd() = default;
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  UniqueFd& operator=(UniqueFd&& other) noexcept {
-    if (this != &other) reset(std::exchange(other.fd_, -1));
-    return *this;
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() { reset(); }
-
-  int get() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-  // Hands the descriptor over to a new owner (fdopendir).
-  int release() { return std::exchange(fd_, -1); }
-  void reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-
- private:
-  int fd_ = -1;
+struct FdTraits {
+  using Value = int;
+  static Value invalid() noexcept { return -1; }
+  static void close(Value fd) noexcept { ::close(fd); }
 };
+
+using UniqueFd = UniqueHandle<FdTraits>;
 
 }  // namespace vs::linux_host

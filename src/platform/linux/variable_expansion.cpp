@@ -1,6 +1,6 @@
 #include "platform/linux/variable_expansion.h"
 
-#include "platform/linux/windows_path.h"
+#include "platform/windows_text.h"
 
 namespace vs::linux_host {
 
@@ -17,7 +17,7 @@ std::string expandWindowsVariables(const std::string& text, const std::string& w
     out.append(text, position, open - position);
     const std::string name = text.substr(open + 1, close - open - 1);
     const bool known =
-        sameNameIgnoringCase(name, "SystemRoot") || sameNameIgnoringCase(name, "windir");
+        equalsIgnoringCase(name, "SystemRoot") || equalsIgnoringCase(name, "windir");
     if (known && !windowsFolder.empty()) {
       out += windowsFolder;
     } else {

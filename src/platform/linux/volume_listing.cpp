@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "platform/linux/windows_path.h"
+#include "platform/windows_text.h"
 
 namespace vs::linux_host {
 namespace {
@@ -35,12 +35,17 @@ void describeEntry(const struct stat& info, int directory, const char* name,
 
 }  // namespace
 
-VolumeListing::VolumeListing(DIR* directory, std::string mask, bool atRoot, Hidden hidden)
-    : directory_(directory),
-      mask_(std::move(mask)),
-      everyName_(mask_ == "*.*" || mask_ == "*"),
-      atRoot_(atRoot),
-      hidden_(std::move(hidden)) {}
+std::unique_ptr<VolumeListing> VolumeListing::start(DIR* directory, std::string mask, bool atRoot,
+                                                    HiddenFiles hidden) {
+  std::unique_ptr<VolumeListing> listing(
+      new VolumeListing(directory, std::move(mask), atRoot, std::move(hidden)));
+  if (!listing->advance(listing->first_)) return nullptr;
+  listing->firstPending_ = true;
+  return listing;
+}
+
+VolumeListing::VolumeListing(DIR* directory, std::string mask, bool atRoot, HiddenFiles hidden)
+    : directory_(directory), mask_(std::move(mask)), atRoot_(atRoot), hidden_(std::move(hidden)) {}
 
 VolumeListing::~VolumeListing() {
   closedir(directory_);
@@ -52,15 +57,15 @@ bool VolumeListing::wanted(const char* name) const {
   // A name that a Windows path cannot hold (a backslash in it, or too long for the system's
   // 260-character paths) cannot be addressed afterwards.
   if (std::strchr(name, '\\') || std::strlen(name) >= sizeof DirectoryEntry{}.name) return false;
-  return everyName_ || sameNameIgnoringCase(name, mask_);
+  return wildcardMatches(mask_, name);
 }
 
-bool VolumeListing::next(DirectoryEntry& entry) {
+bool VolumeListing::advance(DirectoryEntry& entry) {
   while (const dirent* item = readdir(directory_)) {
     struct stat info;
     if (!wanted(item->d_name) ||
         fstatat(dirfd(directory_), item->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-        hidden_(info.st_dev, info.st_ino)) {
+        (hidden_ && hidden_(info.st_dev, info.st_ino))) {
       continue;
     }
     describeEntry(info, dirfd(directory_), item->d_name, entry.attributes, entry.size);
@@ -68,6 +73,15 @@ bool VolumeListing::next(DirectoryEntry& entry) {
     return true;
   }
   return false;
+}
+
+bool VolumeListing::next(DirectoryEntry& entry) {
+  if (firstPending_) {
+    firstPending_ = false;
+    entry = first_;
+    return true;
+  }
+  return advance(entry);
 }
 
 }  // namespace vs::linux_host

@@ -1,24 +1,28 @@
-// A directory of a mounted volume listed as the system's find functions would list it.
+// A directory of a mounted volume listed as the system's find functions list it: the mask's
+// wildcards, no "." and ".." at a drive's root, links as reparse points, and no listing at all
+// when nothing matches.
 #pragma once
 
 #include <dirent.h>
 #include <sys/types.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace vs::linux_host {
 
+// Files (device and inode) that a listing leaves out.
+using HiddenFiles = std::function<bool(dev_t device, ino_t inode)>;
+
 class VolumeListing : public DirectoryListing {
  public:
-  // Files (device and inode) that the listing leaves out.
-  using Hidden = std::function<bool(dev_t device, ino_t inode)>;
-
-  // Takes over an open directory. The mask "*.*" (or "*") lists every entry; any other mask is
-  // one name, found ignoring letter case. The root of a drive has no "." and ".." entries.
-  VolumeListing(DIR* directory, std::string mask, bool atRoot, Hidden hidden);
+  // Takes over an open directory and reads up to its first entry that the mask matches; null
+  // (the directory closed) when there is none, as FindFirstFileA then fails.
+  static std::unique_ptr<VolumeListing> start(DIR* directory, std::string mask, bool atRoot,
+                                              HiddenFiles hidden);
   ~VolumeListing() override;
   VolumeListing(const VolumeListing&) = delete;
   VolumeListing& operator=(const VolumeListing&) = delete;
@@ -26,13 +30,17 @@ class VolumeListing : public DirectoryListing {
   bool next(DirectoryEntry& entry) override;
 
  private:
+  VolumeListing(DIR* directory, std::string mask, bool atRoot, HiddenFiles hidden);
   bool wanted(const char* name) const;
+  // Reads on to the next entry the listing gives; false at the end.
+  bool advance(DirectoryEntry& entry);
 
   DIR* directory_;
   std::string mask_;
-  bool everyName_;
   bool atRoot_;
-  Hidden hidden_;
+  HiddenFiles hidden_;
+  DirectoryEntry first_{};
+  bool firstPending_ = false;
 };
 
 }  // namespace vs::linux_host

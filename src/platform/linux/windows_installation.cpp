@@ -5,11 +5,15 @@
 
 #include <vector>
 
+#include "platform/linux/mounted_volume.h"
+
 namespace vs::linux_host {
 
-std::optional<WindowsInstallation> findWindowsInstallation(const MountedDrives& drives) {
+std::optional<WindowsInstallation> findWindowsInstallation(const DriveTable& drives) {
   for (const char letter : drives.letters()) {
-    const MountedVolume& volume = *drives.volume(letter);
+    const auto* mounted = dynamic_cast<const MountedVolume*>(drives.volume(letter));
+    if (!mounted) continue;
+    const MountedVolume& volume = *mounted;
     for (const char* folder : {"Windows", "WINNT"}) {
       std::vector<std::string> hive{folder, "System32", "config", "SOFTWARE"};
       UniqueFd file = volume.openWithoutLinks(hive, O_RDONLY | O_NONBLOCK);

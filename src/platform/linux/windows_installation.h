@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/linux/mounted_drives.h"
+#include "platform/linux/drive_table.h"
 
 namespace vs::linux_host {
 
@@ -17,6 +17,7 @@ struct WindowsInstallation {
   std::string hivePath;       // host path of the SOFTWARE hive
 };
 
-std::optional<WindowsInstallation> findWindowsInstallation(const MountedDrives& drives);
+// Only mounted volumes are looked at: the hive is read and rewritten in place through hivex.
+std::optional<WindowsInstallation> findWindowsInstallation(const DriveTable& drives);
 
 }  // namespace vs::linux_host

@@ -1,4 +1,4 @@
-// Windows paths ("C:\Windows\system32\x.exe") taken apart for a volume mounted on this host.
+// Windows paths ("C:\Windows\system32\x.exe") taken apart for a volume seen from this host.
 #pragma once
 
 #include <string>
@@ -18,8 +18,5 @@ bool parseWindowsPath(const char* path, WindowsPath& out);
 
 // The components joined with "/", relative to the volume's root ("." for the root itself).
 std::string relativeHostPath(const std::vector<std::string>& components);
-
-// Compares names as Windows does on its volumes: letter case of ASCII letters ignored.
-bool sameNameIgnoringCase(const std::string& a, const std::string& b);
 
 }  // namespace vs::linux_host

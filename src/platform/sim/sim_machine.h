@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/drive_table.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_registry.h"
@@ -46,11 +47,14 @@ class SimMachine : public Platform {
  public:
   SimMachine();
   ~SimMachine() override;
+  // Listings and files keep the error slot: the machine does not move.
+  SimMachine(const SimMachine&) = delete;
+  SimMachine& operator=(const SimMachine&) = delete;
 
   // Building the machine.
   // An in-memory drive (letter C to Z, or A/B) of the given type.
   void addDrive(char letter, unsigned type = kDriveFixed);
-  // A drive whose files are those of a host folder, read through POSIX calls.
+  // A drive whose files are those of a host folder, as a mounted volume's (C to Z).
   void addHostDrive(char letter, const std::string& hostFolder, unsigned type = kDriveFixed);
   // Makes a host drive refuse every change (attributes, deletion: access denied), as a
   // write-protected medium does, so that a scan may read folders it must never alter.
@@ -139,7 +143,9 @@ class SimMachine : public Platform {
   std::vector<SimService> services;
   bool serviceManagerFails = false;
 
-  // Platform.
+  std::uint32_t lastError() override { return lastError_; }
+
+  // Files and directories (sim_files.cpp).
   std::unique_ptr<DirectoryListing> listDirectory(const char* pattern) override;
   unsigned driveType(const char* root) override;
   bool pathExists(const char* path) override;
@@ -147,44 +153,54 @@ class SimMachine : public Platform {
   std::unique_ptr<ReadableFile> openForReading(const char* path) override;
   bool setFileAttributes(const char* path, std::uint32_t attributes) override;
   bool deleteFile(const char* path) override;
-  std::uint32_t lastError() override { return lastError_; }
-  std::intptr_t sendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                            std::intptr_t lParam) override;
-  bool peekMessage(WindowMessage& message) override;
-  void dispatchMessage(const WindowMessage& message) override;
-  int skinMessageBox(const char* text, const char* caption, unsigned type) override;
-  void sleep(unsigned milliseconds) override;
-  std::uint32_t tickCount() override;
   bool copyFile(const char* source, const char* destination) override;
   std::unique_ptr<WritableFile> openForWriting(const char* path, WriteMode mode) override;
   bool deleteAtReboot(const char* path) override;
-  std::uint32_t windowsDirectory(char* buffer, std::uint32_t size) override;
-  std::uint32_t tempPath(char* buffer, std::uint32_t size) override;
   std::uint32_t shortPathName(const char* path, char* buffer, std::uint32_t size) override;
-  bool version(VersionInfo& info) override;
-  std::unique_ptr<AccessToken> openProcessToken(std::uint32_t desiredAccess) override;
-  bool lookupPrivilegeValue(const char* name, PrivilegeId& privilege) override;
-  bool exitWindows(std::uint32_t flags, std::uint32_t reserved) override;
-  int messageBox(const char* text, const char* caption, unsigned type) override;
-  void exitProcess(unsigned exitCode) override;
+
+  // Registry (sim_registry.cpp) and performance data (sim_performance_data.cpp).
   std::int32_t openMachineKey(const char* path, std::uint32_t access,
                               std::unique_ptr<RegistryKey>& key) override;
   std::int32_t deleteMachineKey(const char* path) override;
   std::unique_ptr<RegistryKey> performanceData() override;
-  std::uint32_t systemDirectory(char* buffer, std::uint32_t size) override;
-  std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
-                                         std::uint32_t size) override;
-  int wideToAnsi(const char16_t* text, int length, char* out, int capacity) override;
-  std::unique_ptr<ServiceManager> openServiceManager(std::uint32_t access) override;
+
+  // Processes (sim_processes.cpp).
   std::unique_ptr<ToolhelpLibrary> loadToolhelp() override;
   std::unique_ptr<PsapiLibrary> loadPsapi() override;
   std::unique_ptr<ProcessHandle> openProcess(std::uint32_t access,
                                              std::uint32_t processId) override;
 
+  // Services (sim_services.cpp).
+  std::unique_ptr<ServiceManager> openServiceManager(std::uint32_t access) override;
+
+  // System information (sim_system_information.cpp).
+  bool version(VersionInfo& info) override;
+  std::uint32_t windowsDirectory(char* buffer, std::uint32_t size) override;
+  std::uint32_t systemDirectory(char* buffer, std::uint32_t size) override;
+  std::uint32_t tempPath(char* buffer, std::uint32_t size) override;
+  std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
+                                         std::uint32_t size) override;
+  int wideToAnsi(const char16_t* text, int length, char* out, int capacity) override;
+  std::unique_ptr<AccessToken> openProcessToken(std::uint32_t desiredAccess) override;
+  bool lookupPrivilegeValue(const char* name, PrivilegeId& privilege) override;
+  bool exitWindows(std::uint32_t flags, std::uint32_t reserved) override;
+  void sleep(unsigned milliseconds) override;
+  std::uint32_t tickCount() override;
+  void exitProcess(unsigned exitCode) override;
+
+  // The window queue and the message boxes (sim_window_queue.cpp).
+  std::intptr_t sendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                            std::intptr_t lParam) override;
+  bool peekMessage(WindowMessage& message) override;
+  void dispatchMessage(const WindowMessage& message) override;
+  int skinMessageBox(const char* text, const char* caption, unsigned type) override;
+  int messageBox(const char* text, const char* caption, unsigned type) override;
+
   // Ends a running program as TerminateProcess would, releasing the files it held.
   void endProcess(std::uint32_t id);
 
  private:
+  class MemoryFile;
   class Writer;
   class Token;
   class Key;
@@ -199,6 +215,13 @@ class SimMachine : public Platform {
   struct Resolved;
   Drive* drive(char letter) const;
   Resolved resolve(const std::string& path) const;
+  // Whether a path lies on a drive backed by a host folder, whose calls the drive table answers.
+  bool onHostDrive(const char* path) const;
+  // The code for a path that resolves to nothing: too long, on no drive, missing its folder, or
+  // missing itself.
+  static std::uint32_t missingError(const Resolved& where);
+  // True (the error set) for a path longer than the system's ANSI calls take.
+  bool refusedForLength(const char* path);
   void log(const std::string& line);
   bool fail(std::uint32_t error);
   void releaseSpace(std::uint64_t bytes);
@@ -208,10 +231,13 @@ class SimMachine : public Platform {
 
   std::map<char, std::unique_ptr<Drive>> drives_;
   std::uint32_t lastError_ = 0;
+  // The drives backed by host folders, read and changed through the same code as the mounted
+  // volumes of the offline scan.
+  linux_host::DriveTable hostDrives_{lastError_};
   std::uint32_t nextProcessId_ = 0x100;
 };
 
-// Windows wildcard matching of a listing mask ("*.*", "*", "b.*", "x?.exe"), ignoring case.
-bool wildcardMatches(const std::string& mask, const std::string& name);
+// A number as the call log writes it: "0x1A".
+std::string hexText(std::uint32_t value);
 
 }  // namespace vs::sim

@@ -1,26 +1,14 @@
-// The simulated machine's running programs, their tool-help and psapi listings, the services that
-// run some of them, the plain message box and the end of the program.
+// The simulated machine's running programs and their tool-help and psapi listings. A program holds
+// its image and its held files until it ends.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "platform/sim/sim_machine.h"
+#include "platform/windows_text.h"
 
 namespace vs::sim {
 namespace {
-
-std::string hex(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", value);
-  return text;
-}
-
-bool sameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 void fillEntry(ProcessEntry& entry, const SimProcess& process) {
   entry = ProcessEntry{};
@@ -146,78 +134,6 @@ class SimMachine::Psapi : public PsapiLibrary {
   SimMachine& machine_;
 };
 
-class SimMachine::Service : public ServiceHandle {
- public:
-  Service(SimMachine& machine, std::string name) : machine_(machine), name_(std::move(name)) {}
-
-  bool stop(std::uint32_t& currentState) override {
-    machine_.log("stopService " + name_);
-    SimService* service = find();
-    if (!service) return machine_.fail(kErrorServiceDoesNotExist);
-    if (service->state == kServiceStopped) return machine_.fail(kErrorServiceNotActive);
-    service->state = kServiceStopPending;
-    settle(*service);
-    currentState = service->state;
-    return true;
-  }
-
-  bool queryStatus(std::uint32_t& currentState) override {
-    machine_.log("queryService " + name_);
-    SimService* service = find();
-    if (!service) return machine_.fail(kErrorServiceDoesNotExist);
-    if (service->state == kServiceStopPending && service->pendingQueries > 0) {
-      --service->pendingQueries;
-    } else {
-      settle(*service);
-    }
-    currentState = service->state;
-    return true;
-  }
-
- private:
-  SimService* find() {
-    for (SimService& s : machine_.services) {
-      if (sameText(s.name, name_)) return &s;
-    }
-    return nullptr;
-  }
-
-  // A stopping service stops once its pending queries are used up, ending its program.
-  void settle(SimService& service) {
-    if (service.state != kServiceStopPending || service.neverStops || service.pendingQueries > 0) {
-      return;
-    }
-    service.state = kServiceStopped;
-    if (service.processId && machine_.process(service.processId)) {
-      machine_.endProcess(service.processId);
-    }
-  }
-
-  SimMachine& machine_;
-  std::string name_;
-};
-
-class SimMachine::Manager : public ServiceManager {
- public:
-  explicit Manager(SimMachine& machine) : machine_(machine) {}
-  std::unique_ptr<ServiceHandle> openService(const char* name, std::uint32_t access) override {
-    machine_.log(std::string("openService ") + name + " " + hex(access));
-    for (const SimService& s : machine_.services) {
-      if (!sameText(s.name, name)) continue;
-      if (s.denyOpen) {
-        machine_.fail(kErrorAccessDenied);
-        return nullptr;
-      }
-      return std::make_unique<Service>(machine_, s.name);
-    }
-    machine_.fail(kErrorServiceDoesNotExist);
-    return nullptr;
-  }
-
- private:
-  SimMachine& machine_;
-};
-
 SimProcess& SimMachine::startProcess(const std::string& imagePath,
                                      std::vector<std::string> heldFiles) {
   SimProcess& started = processes.emplace_back();
@@ -242,9 +158,9 @@ SimProcess* SimMachine::process(std::uint32_t id) {
 
 bool SimMachine::holdsFile(const std::string& path) const {
   for (const SimProcess& p : processes) {
-    if (sameText(p.imagePath, path)) return true;
+    if (equalsIgnoringCase(p.imagePath, path)) return true;
     for (const std::string& held : p.heldFiles) {
-      if (sameText(held, path)) return true;
+      if (equalsIgnoringCase(held, path)) return true;
     }
   }
   return false;
@@ -287,7 +203,7 @@ std::unique_ptr<PsapiLibrary> SimMachine::loadPsapi() {
 
 std::unique_ptr<ProcessHandle> SimMachine::openProcess(std::uint32_t access,
                                                        std::uint32_t processId) {
-  log("openProcess " + std::to_string(processId) + " " + hex(access));
+  log("openProcess " + std::to_string(processId) + " " + hexText(access));
   const SimProcess* p = process(processId);
   if (!p) {
     fail(kErrorInvalidParameter);
@@ -300,26 +216,6 @@ std::unique_ptr<ProcessHandle> SimMachine::openProcess(std::uint32_t access,
     return nullptr;
   }
   return std::make_unique<Process>(*this, processId, access);
-}
-
-std::unique_ptr<ServiceManager> SimMachine::openServiceManager(std::uint32_t access) {
-  log("openServiceManager " + hex(access));
-  if (serviceManagerFails) {
-    fail(kErrorAccessDenied);
-    return nullptr;
-  }
-  return std::make_unique<Manager>(*this);
-}
-
-int SimMachine::messageBox(const char* text, const char* caption, unsigned type) {
-  log(std::string("plainMessageBox ") + text);
-  plainMessageBoxes.push_back({text, caption, type});
-  return kIdOk;
-}
-
-void SimMachine::exitProcess(unsigned code) {
-  log("exitProcess " + std::to_string(code));
-  exitCode = code;
 }
 
 }  // namespace vs::sim

@@ -56,7 +56,4 @@ class SimRegistry {
   RegKeyNode root;  // HKEY_LOCAL_MACHINE
 };
 
-// Splits a registry path at its backslashes, dropping empty parts.
-std::vector<std::string> registryPathParts(const std::string& path);
-
 }  // namespace vs::sim

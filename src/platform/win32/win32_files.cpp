@@ -1,6 +1,7 @@
 // Files and directories on the real machine: find-first/find-next listings, drive types, the
-// runtime's existence and read tests, and read-only file handles opened with the sharing that the
-// runtime's _open uses, so that a file another program is writing can still be examined.
+// runtime's existence and read tests, read-only file handles opened with the sharing that the
+// runtime's _open uses (so that a file another program is writing can still be examined), files
+// opened for writing, copies, short names and deletion at the next start.
 #include <windows.h>
 
 #include <cstring>
@@ -12,6 +13,11 @@
 
 namespace vs {
 namespace {
+
+static_assert(kErrorFileExists == ERROR_FILE_EXISTS);
+static_assert(kErrorDiskFull == ERROR_DISK_FULL);
+static_assert(kErrorNegativeSeek == ERROR_NEGATIVE_SEEK);
+
 
 void fillEntry(DirectoryEntry& entry, const WIN32_FIND_DATAA& data) {
   const std::size_t length = strnlen(data.cFileName, sizeof entry.name - 1);
@@ -78,6 +84,39 @@ class Win32File : public ReadableFile {
   std::uint32_t& lastError_;
 };
 
+class Win32WritableFile : public WritableFile {
+ public:
+  Win32WritableFile(win32::FileHandle handle, std::uint32_t& lastError)
+      : handle_(std::move(handle)), lastError_(lastError) {}
+
+  std::int32_t write(const void* data, std::uint32_t count) override {
+    const DWORD wanted = count > 0x7FFFFFFFu ? 0x7FFFFFFFu : count;
+    DWORD written = 0;
+    if (!WriteFile(handle_.get(), data, wanted, &written, nullptr)) {
+      lastError_ = GetLastError();
+      // A full disk can take part of the text before it fails; that part counts as written.
+      return written > 0 ? static_cast<std::int32_t>(written) : -1;
+    }
+    return static_cast<std::int32_t>(written);
+  }
+
+  bool seek(std::int64_t offset) override {
+    if (offset < 0) return fail(ERROR_NEGATIVE_SEEK);
+    return win32::setFilePosition(handle_.get(), offset, FILE_BEGIN) || fail(GetLastError());
+  }
+
+  bool truncate() override { return SetEndOfFile(handle_.get()) || fail(GetLastError()); }
+
+ private:
+  bool fail(DWORD error) {
+    lastError_ = error;
+    return false;
+  }
+
+  win32::FileHandle handle_;
+  std::uint32_t& lastError_;
+};
+
 }  // namespace
 
 bool Win32Platform::failed() {
@@ -126,6 +165,31 @@ bool Win32Platform::setFileAttributes(const char* path, std::uint32_t attributes
 
 bool Win32Platform::deleteFile(const char* path) {
   return DeleteFileA(path) || failed();
+}
+
+bool Win32Platform::copyFile(const char* source, const char* destination) {
+  return CopyFileA(source, destination, FALSE) || failed();
+}
+
+std::unique_ptr<WritableFile> Win32Platform::openForWriting(const char* path, WriteMode mode) {
+  const DWORD disposition = mode == WriteMode::CreateNew ? CREATE_NEW : OPEN_EXISTING;
+  win32::FileHandle handle(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!handle) {
+    failed();
+    return nullptr;
+  }
+  return std::make_unique<Win32WritableFile>(std::move(handle), lastError_);
+}
+
+bool Win32Platform::deleteAtReboot(const char* path) {
+  return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) || failed();
+}
+
+std::uint32_t Win32Platform::shortPathName(const char* path, char* buffer, std::uint32_t size) {
+  const DWORD result = GetShortPathNameA(path, buffer, size);
+  if (result == 0) failed();
+  return result;
 }
 
 }  // namespace vs

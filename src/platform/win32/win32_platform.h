@@ -25,6 +25,8 @@ class Win32Platform : public Platform {
 
   void setMessageBoxHandler(MessageBoxHandler messageBox) { messageBox_ = messageBox; }
 
+  std::uint32_t lastError() override { return lastError_; }
+
   // Files and directories (win32_files.cpp).
   std::unique_ptr<DirectoryListing> listDirectory(const char* pattern) override;
   unsigned driveType(const char* root) override;
@@ -33,52 +35,48 @@ class Win32Platform : public Platform {
   std::unique_ptr<ReadableFile> openForReading(const char* path) override;
   bool setFileAttributes(const char* path, std::uint32_t attributes) override;
   bool deleteFile(const char* path) override;
-  std::uint32_t lastError() override { return lastError_; }
-
-  // Window messages, the message box and sleeping (win32_window.cpp).
-  std::intptr_t sendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                            std::intptr_t lParam) override;
-  bool peekMessage(WindowMessage& message) override;
-  void dispatchMessage(const WindowMessage& message) override;
-  int skinMessageBox(const char* text, const char* caption, unsigned type) override;
-  void sleep(unsigned milliseconds) override;
-  std::uint32_t tickCount() override;
-
-  // Writing, copies, deletion at the next start, system folders, version, token and restart
-  // (win32_system.cpp).
   bool copyFile(const char* source, const char* destination) override;
   std::unique_ptr<WritableFile> openForWriting(const char* path, WriteMode mode) override;
   bool deleteAtReboot(const char* path) override;
-  std::uint32_t windowsDirectory(char* buffer, std::uint32_t size) override;
-  std::uint32_t tempPath(char* buffer, std::uint32_t size) override;
   std::uint32_t shortPathName(const char* path, char* buffer, std::uint32_t size) override;
-  bool version(VersionInfo& info) override;
-  std::unique_ptr<AccessToken> openProcessToken(std::uint32_t desiredAccess) override;
-  bool lookupPrivilegeValue(const char* name, PrivilegeId& privilege) override;
-  bool exitWindows(std::uint32_t flags, std::uint32_t reserved) override;
 
-  // The plain message box and the program's end (win32_program.cpp).
-  int messageBox(const char* text, const char* caption, unsigned type) override;
-  void exitProcess(unsigned exitCode) override;
-
-  // Registry, system directory, environment and the ANSI conversion (win32_registry.cpp).
+  // Registry (win32_registry.cpp).
   std::int32_t openMachineKey(const char* path, std::uint32_t access,
                               std::unique_ptr<RegistryKey>& key) override;
   std::int32_t deleteMachineKey(const char* path) override;
   std::unique_ptr<RegistryKey> performanceData() override;
-  std::uint32_t systemDirectory(char* buffer, std::uint32_t size) override;
-  std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
-                                         std::uint32_t size) override;
-  int wideToAnsi(const char16_t* text, int length, char* out, int capacity) override;
-
-  // Services (win32_services.cpp).
-  std::unique_ptr<ServiceManager> openServiceManager(std::uint32_t access) override;
 
   // Processes (win32_processes.cpp).
   std::unique_ptr<ToolhelpLibrary> loadToolhelp() override;
   std::unique_ptr<PsapiLibrary> loadPsapi() override;
   std::unique_ptr<ProcessHandle> openProcess(std::uint32_t access,
                                              std::uint32_t processId) override;
+
+  // Services (win32_services.cpp).
+  std::unique_ptr<ServiceManager> openServiceManager(std::uint32_t access) override;
+
+  // System information (win32_system_information.cpp).
+  bool version(VersionInfo& info) override;
+  std::uint32_t windowsDirectory(char* buffer, std::uint32_t size) override;
+  std::uint32_t systemDirectory(char* buffer, std::uint32_t size) override;
+  std::uint32_t tempPath(char* buffer, std::uint32_t size) override;
+  std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
+                                         std::uint32_t size) override;
+  int wideToAnsi(const char16_t* text, int length, char* out, int capacity) override;
+  std::unique_ptr<AccessToken> openProcessToken(std::uint32_t desiredAccess) override;
+  bool lookupPrivilegeValue(const char* name, PrivilegeId& privilege) override;
+  bool exitWindows(std::uint32_t flags, std::uint32_t reserved) override;
+  void sleep(unsigned milliseconds) override;
+  std::uint32_t tickCount() override;
+  void exitProcess(unsigned exitCode) override;
+
+  // The window queue and the message boxes (win32_window_queue.cpp).
+  std::intptr_t sendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                            std::intptr_t lParam) override;
+  bool peekMessage(WindowMessage& message) override;
+  void dispatchMessage(const WindowMessage& message) override;
+  int skinMessageBox(const char* text, const char* caption, unsigned type) override;
+  int messageBox(const char* text, const char* caption, unsigned type) override;
 
  private:
   // Takes the thread's error code right after a call failed, before anything can overwrite it;

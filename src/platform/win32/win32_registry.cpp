@@ -1,5 +1,4 @@
-// The registry side of the real machine: keys below HKEY_LOCAL_MACHINE, the performance-data root,
-// the system directory, environment expansion and the conversion to the ANSI code page.
+// The registry of the real machine: keys below HKEY_LOCAL_MACHINE and the performance-data root.
 #include <windows.h>
 
 #include <memory>
@@ -14,8 +13,6 @@ namespace {
 static_assert(kKeyRead == KEY_READ && kKeyAllAccess == KEY_ALL_ACCESS);
 static_assert(kRegSz == REG_SZ && kRegExpandSz == REG_EXPAND_SZ && kRegMultiSz == REG_MULTI_SZ);
 static_assert(kErrorMoreData == ERROR_MORE_DATA && kErrorNoMoreItems == ERROR_NO_MORE_ITEMS);
-static_assert(kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER);
-static_assert(sizeof(wchar_t) == sizeof(char16_t));
 
 using win32::KeyHandle;
 
@@ -78,26 +75,6 @@ std::int32_t Win32Platform::deleteMachineKey(const char* path) {
 std::unique_ptr<RegistryKey> Win32Platform::performanceData() {
   // A predefined key needs no opening; closing it releases what the queries gathered.
   return std::make_unique<Win32RegistryKey>(HKEY_PERFORMANCE_DATA);
-}
-
-std::uint32_t Win32Platform::systemDirectory(char* buffer, std::uint32_t size) {
-  const UINT result = GetSystemDirectoryA(buffer, size);
-  if (result == 0) failed();
-  return result;
-}
-
-std::uint32_t Win32Platform::expandEnvironmentStrings(const char* source, char* destination,
-                                                      std::uint32_t size) {
-  const DWORD result = ExpandEnvironmentStringsA(source, destination, size);
-  if (result == 0) failed();
-  return result;
-}
-
-int Win32Platform::wideToAnsi(const char16_t* text, int length, char* out, int capacity) {
-  const int result = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text), length,
-                                         out, capacity, nullptr, nullptr);
-  if (result == 0) failed();
-  return result;
 }
 
 }  // namespace vs

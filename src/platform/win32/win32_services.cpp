@@ -15,7 +15,7 @@ static_assert(kServiceAllAccess == SC_MANAGER_ALL_ACCESS);
 static_assert(kServiceStopped == SERVICE_STOPPED && kServiceStopPending == SERVICE_STOP_PENDING &&
               kServiceRunning == SERVICE_RUNNING);
 
-using ServiceHandleOwner = win32::ServiceHandle;
+using ServiceHandleOwner = win32::ScmHandle;
 
 class Win32Service : public ServiceHandle {
  public:

@@ -1,0 +1,46 @@
+// The volumes seen as drives, one per letter, and the system's file calls on Windows paths over
+// them: a path is checked and split, its drive found, and the call handed to that volume. Each
+// failure leaves its Win32 code in the error slot given at construction, which listings and files
+// keep as well.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/linux/volume.h"
+
+namespace vs::linux_host {
+
+class DriveTable {
+ public:
+  explicit DriveTable(std::uint32_t& errorSlot) : error_(errorSlot) {}
+  DriveTable(const DriveTable&) = delete;
+  DriveTable& operator=(const DriveTable&) = delete;
+
+  // Adds a volume as a drive; false when the letter is not one of C to Z or is taken already.
+  bool add(char letter, std::unique_ptr<Volume> volume);
+  Volume* volume(char letter) const;
+  // The drive letters in order, C first.
+  std::vector<char> letters() const;
+
+  // The system's calls of the same names on the drives.
+  std::unique_ptr<DirectoryListing> listDirectory(const char* pattern);
+  unsigned driveType(const char* root) const;
+  bool pathExists(const char* path);
+  std::unique_ptr<ReadableFile> openForReading(const char* path);
+  bool setFileAttributes(const char* path, std::uint32_t attributes);
+  bool deleteFile(const char* path);
+
+ private:
+  // The volume that holds a Windows path, and the path's components below its root; null (the
+  // slot set) when the path is malformed, too long for the system's buffers, or names no drive.
+  Volume* locate(const char* path, VolumePath& components);
+
+  std::map<char, std::unique_ptr<Volume>> volumes_;
+  std::uint32_t& error_;
+};
+
+}  // namespace vs::linux_host

@@ -1,0 +1,57 @@
+#include "remediation/process_list.h"
+
+#include <cstring>
+#include <memory>
+
+#include "engine/text.h"
+
+namespace vs {
+namespace {
+
+// The debug privilege lets the scan open programs of other accounts and of the system. It stays
+// enabled for the rest of the run.
+void enableDebugPrivilege(Platform& os) {
+  std::unique_ptr<AccessToken> token = os.openProcessToken(kTokenAdjustPrivileges | kTokenQuery);
+  if (!token) {
+    os.messageBox("false", "TEMP", kMbOk);
+    return;
+  }
+  PrivilegeId debug;
+  os.lookupPrivilegeValue("SeDebugPrivilege", debug);
+  token->adjustPrivilege(debug, kSePrivilegeEnabled);
+}
+
+}  // namespace
+
+std::uint32_t listProcessesPsapi(Platform& os, PsapiLibrary& psapi, OnAccessDenied onDenied,
+                                 std::vector<ProcessRecord>& records) {
+  std::uint32_t ids[kMaxProcessIds] = {};
+  std::uint32_t bytes = 0;
+  psapi.enumProcesses(ids, sizeof ids, &bytes);
+  // More than the array holds is not believed.
+  const std::uint32_t count = bytes / 4 < kMaxProcessIds ? bytes / 4 : kMaxProcessIds;
+  bool privilegeTried = false;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::unique_ptr<ProcessHandle> process = os.openProcess(kProcessQueryAccess, ids[i]);
+    if (!process && os.lastError() == kErrorAccessDenied &&
+        onDenied == OnAccessDenied::EnableDebugPrivilege) {
+      // Once is enough: a privilege that could not be enabled will not be enabled the next time.
+      if (!privilegeTried) enableDebugPrivilege(os);
+      privilegeTried = true;
+      process = os.openProcess(kProcessQueryAccess, ids[i]);
+    }
+    if (!process) continue;
+    ProcessRecord record;
+    record.processId = ids[i];
+    if (psapi.mainModulePath(*process, record.imagePath, kMaxPath) == 0) continue;
+    records.push_back(record);
+  }
+  return count;
+}
+
+const char* fileNameOf(const char* path) {
+  const char* slash = std::strrchr(path, '\\');
+  return slash ? slash + 1 : path;
+}
+
+}  // namespace vs
