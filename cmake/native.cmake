@@ -7,8 +7,13 @@ include(cmake/sim.cmake)
 add_executable(make_sample tools/make_sample.cpp)
 target_link_libraries(make_sample PRIVATE vs_samples)
 
+# The rows every backend must answer alike; each test program runs them on its own backends.
+set(VS_CONFORMANCE_ROWS tests/conformance/run_row.cpp tests/conformance/file_rows.cpp
+  tests/conformance/registry_rows.cpp tests/conformance/system_rows.cpp)
+
 file(GLOB VS_NATIVE_TESTS CONFIGURE_DEPENDS tests/native/*.cpp)
-add_executable(vs_native_tests ${VS_NATIVE_TESTS})
+add_executable(vs_native_tests ${VS_NATIVE_TESTS} ${VS_CONFORMANCE_ROWS}
+  tests/conformance/host_folder.cpp)
 target_include_directories(vs_native_tests PRIVATE tests)
 target_link_libraries(vs_native_tests PRIVATE vs_sim vs_samples vs_ui_rules GTest::gtest_main)
 gtest_discover_tests(vs_native_tests DISCOVERY_TIMEOUT 60)

@@ -29,7 +29,8 @@ target_link_libraries(vantoscan PRIVATE vs_offline)
 
 # The tests run the command itself as well as its parts.
 file(GLOB VS_OFFLINE_TESTS CONFIGURE_DEPENDS tests/offline/*.cpp)
-add_executable(vs_offline_tests ${VS_OFFLINE_TESTS})
+add_executable(vs_offline_tests ${VS_OFFLINE_TESTS} ${VS_CONFORMANCE_ROWS}
+  tests/conformance/host_folder.cpp)
 target_include_directories(vs_offline_tests PRIVATE tests)
 target_link_libraries(vs_offline_tests PRIVATE vs_offline vs_sim vs_samples GTest::gmock
   GTest::gtest_main)

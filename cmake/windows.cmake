@@ -27,7 +27,9 @@ file(GLOB VS_WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/wine/run-in-prefix)
 endif()
-add_executable(vs_wine_tests ${VS_WINE_TESTS})
+add_executable(vs_wine_tests ${VS_WINE_TESTS} tests/conformance/run_row.cpp
+  tests/conformance/file_rows.cpp tests/conformance/registry_rows.cpp
+  tests/conformance/system_rows.cpp)
 target_include_directories(vs_wine_tests PRIVATE tests)
 target_link_libraries(vs_wine_tests PRIVATE vs_win32 vs_samples GTest::gtest_main)
 if(CMAKE_CROSSCOMPILING_EMULATOR)

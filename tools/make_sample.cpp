@@ -53,9 +53,12 @@ int main(int argc, char** argv) {
     } else if (flag == "--runnable") {
       runnable = std::atoi(value.c_str());
     } else if (flag == "--machine") {
-      if (value == "amd64") machine = Machine::Amd64;
-      else if (value == "i386") machine = Machine::I386;
-      else return usage();
+      if (value == "amd64")
+        machine = Machine::Amd64;
+      else if (value == "i386")
+        machine = Machine::I386;
+      else
+        return usage();
     } else if (flag == "--out") {
       out = value;
     } else if (flag == "--all") {
@@ -63,17 +66,27 @@ int main(int argc, char** argv) {
     } else if (flag == "--seed") {
       options.seed = static_cast<std::uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
     } else if (flag == "--layout") {
-      if (value == "one") options.layout = SampleLayout::OneSection;
-      else if (value == "three") options.layout = SampleLayout::ThreeSections;
-      else if (value == "none") options.layout = SampleLayout::NoSections;
-      else return usage();
+      if (value == "one")
+        options.layout = SampleLayout::OneSection;
+      else if (value == "three")
+        options.layout = SampleLayout::ThreeSections;
+      else if (value == "none")
+        options.layout = SampleLayout::NoSections;
+      else
+        return usage();
     } else if (flag == "--miss") {
-      if (value == "none") options.miss = NearMiss::None;
-      else if (value == "byte") options.miss = NearMiss::ProbeByteChanged;
-      else if (value == "longer") options.miss = NearMiss::OneByteLonger;
-      else if (value == "shorter") options.miss = NearMiss::OneByteShorter;
-      else if (value == "moved") options.miss = NearMiss::ProbeMoved;
-      else return usage();
+      if (value == "none")
+        options.miss = NearMiss::None;
+      else if (value == "byte")
+        options.miss = NearMiss::ProbeByteChanged;
+      else if (value == "longer")
+        options.miss = NearMiss::OneByteLonger;
+      else if (value == "shorter")
+        options.miss = NearMiss::OneByteShorter;
+      else if (value == "moved")
+        options.miss = NearMiss::ProbeMoved;
+      else
+        return usage();
     } else {
       return usage();
     }
@@ -94,7 +107,8 @@ int main(int argc, char** argv) {
   }
   if (runnable != 0) {
     if (runnable < 1 || runnable > vs::kSignatureCount || out.empty()) return usage();
-    const auto bytes = buildRunnableSample(vs::kSignatureTable[runnable - 1], {machine, options.seed});
+    const auto bytes =
+        buildRunnableSample(vs::kSignatureTable[runnable - 1], {machine, options.seed});
     if (!bytes) {
       std::fprintf(stderr, "make_sample: record %d leaves no room for code\n", runnable);
       return 1;

@@ -201,4 +201,14 @@ std::string buildLookAlike(std::uint32_t size, std::uint32_t seed) {
   return file;
 }
 
+std::string sample(std::uint32_t seed) {
+  SampleOptions options;
+  options.seed = seed;
+  return *buildSample(kSignatureTable[0], options);
+}
+
+std::string lookAlike(std::uint32_t seed) {
+  return buildLookAlike(static_cast<std::uint32_t>(kSignatureTable[0].fileSize), seed);
+}
+
 }  // namespace vs::samples

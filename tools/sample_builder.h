@@ -36,4 +36,9 @@ std::optional<std::string> buildSample(const SignatureRecord& record, const Samp
 // A PE file of the given size with valid headers and no probe of any record: a look-alike.
 std::string buildLookAlike(std::uint32_t size, std::uint32_t seed);
 
+// What the tests plant most: a sample of the table's first record, and a look-alike of its
+// length, each varied by its seed.
+std::string sample(std::uint32_t seed = 1);
+std::string lookAlike(std::uint32_t seed = 1);
+
 }  // namespace vs::samples

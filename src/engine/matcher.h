@@ -9,7 +9,10 @@
 
 namespace vs {
 
-// The family name under which the walk's detector table lists the matcher.
+// The family name under which the walk's detector table lists the matcher. It ends in a blank on
+// purpose: the lines that name a file by the family rather than by its record (the image of a
+// program the memory scan killed, the hosts file) read "...W32/Talvorn.Trojan  removed", two
+// blanks before the outcome, as the memory scan's own line does (kMemoryLine in disposal.h).
 inline constexpr const char* kFamilyName = "W32/Talvorn.Trojan ";
 
 // Returns 1 when the file matched a record (in either mode), 0 otherwise. In directory mode a

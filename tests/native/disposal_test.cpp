@@ -72,14 +72,12 @@ const Case kCases[] = {
 TEST(DisposalOutcomes, EachGivesExactlyOneLine) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.what);
-    sim::SimMachine machine;
-    ScanSession state;
-    ScanContext context{machine, state};
+    ScanRig rig;
+    sim::SimMachine& machine = rig.os;
+    ScanSession& state = rig.session;
+    ScanContext& context = rig.ctx;
     context.killProcess = fakeKill;
-    std::vector<std::string> lines;
-    machine.onSend = [&](std::uint32_t message) {
-      if (message == kStatusMsgAddLine) lines.push_back(state.reportLine);
-    };
+    const std::vector<std::string>& lines = rig.reportLines;
     sim::Node& file = machine.addFile(kPath, "MZ", c.attributes);
     file.denyAttributes = c.denyAttributes;
     file.deleteError = c.deleteError;

@@ -25,15 +25,8 @@ namespace {
 
 const std::string kName = kSignatureTable[0].name;
 
-std::string sample(std::uint32_t seed = 1) {
-  samples::SampleOptions options;
-  options.seed = seed;
-  return *samples::buildSample(kSignatureTable[0], options);
-}
-
-std::string lookAlike(std::uint32_t seed = 1) {
-  return samples::buildLookAlike(static_cast<std::uint32_t>(kSignatureTable[0].fileSize), seed);
-}
+using samples::lookAlike;
+using samples::sample;
 
 // A folder of the host for a host-backed drive, removed with everything in it (links are removed,
 // never followed) when the case ends.

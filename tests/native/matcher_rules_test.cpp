@@ -79,8 +79,8 @@ std::vector<Case> cases() {
 
   RawPe noSignature = base;
   noSignature.newHeaderOffset = 0x90;
-  all.push_back({"no PE signature at the header offset", withProbes(noSignature, 0xB00, 0xF00),
-                 false});
+  all.push_back(
+      {"no PE signature at the header offset", withProbes(noSignature, 0xB00, 0xF00), false});
 
   RawPe twentySections = base;
   for (int i = 1; i < 20; ++i) twentySections.sections.push_back({0x10, 0x9000u + i * 0x100, 0});
@@ -117,8 +117,8 @@ std::vector<Case> cases() {
   zeroOffset.sections = {{0x3000, 0x1100, 0}};
   zeroOffset.entryPoint = 0x1200;  // probe 1 at address 0x1100 maps to offset 0
   zeroOffset.sizeOfHeaders = 0x600;
-  all.push_back({"a mapped offset of 0 becomes SizeOfHeaders", withProbes(zeroOffset, 0x600, 0x400),
-                 true});
+  all.push_back(
+      {"a mapped offset of 0 becomes SizeOfHeaders", withProbes(zeroOffset, 0x600, 0x400), true});
 
   RawPe farAway;
   farAway.entryPoint = 0x80001000;  // no sections: the offset is 2^31 and more
@@ -153,9 +153,9 @@ TEST(MatcherRules, SizeModes) {
     bool matches;
   };
   const Row rows[] = {
-      {72704, kSizeExact, true},  {72705, kSizeExact, false}, {72703, kSizeExact, false},
-      {68609, kSizeNear, true},   {76799, kSizeNear, true},   {68608, kSizeNear, false},
-      {76800, kSizeNear, false},  {4096, kSizeAny, true},     {72704, 4, false},
+      {72704, kSizeExact, true}, {72705, kSizeExact, false}, {72703, kSizeExact, false},
+      {68609, kSizeNear, true},  {76799, kSizeNear, true},   {68608, kSizeNear, false},
+      {76800, kSizeNear, false}, {4096, kSizeAny, true},     {72704, 4, false},
       {72704, 0, false},
   };
   for (const Row& row : rows) {

@@ -1,7 +1,8 @@
 // The matcher as the walk's detector: what it counts, records and leaves behind for each mode.
+#include "engine/matcher.h"
+
 #include <gtest/gtest.h>
 
-#include "engine/matcher.h"
 #include "engine_fixture.h"
 #include "sample_builder.h"
 

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/matcher.h"
-#include "remediation_fixture.h"
 #include "remediation/process_scan.h"
+#include "remediation_fixture.h"
 
 namespace vs::test {
 namespace {

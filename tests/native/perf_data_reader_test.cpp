@@ -1,5 +1,7 @@
 // Reading process instances from performance data laid out as the system publishes it, and from
 // blocks whose offsets, lengths and counts cannot be trusted.
+#include "remediation/perf_data_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "platform/sim/sim_perf_block.h"
-#include "remediation/perf_data_reader.h"
 
 namespace vs::test {
 namespace {
@@ -40,8 +41,12 @@ int read(const std::vector<std::uint8_t>& bytes, PerfProcessEntry (&table)[kPerf
 }
 
 TEST(PerfDataReader, ReadsNamesAndIdsOfEveryInstance) {
-  PerfBlock block({{u"Idle", 0}, {u"explorer", 1234}, {u"ABCDEF", 77},
-                   {u"averyveryverylongname", 88}, {u"caf\u00e9", 99}, {u"0123456789abcdef", 5}});
+  PerfBlock block({{u"Idle", 0},
+                   {u"explorer", 1234},
+                   {u"ABCDEF", 77},
+                   {u"averyveryverylongname", 88},
+                   {u"caf\u00e9", 99},
+                   {u"0123456789abcdef", 5}});
   PerfProcessEntry table[kPerfTableSize];
   ASSERT_EQ(read(block.bytes, table), 6);
   EXPECT_STREQ(table[0].name, "Idle");
@@ -76,12 +81,14 @@ TEST(PerfDataReader, UntrustedBlocksEndTheReadingInsideTheBuffer) {
       {"counter definitions past the end", [](PerfBlock& b) { b.put32(88 + 32, 0x7FFFFFFF); }, 2},
       {"no instances: counted as 254, read while inside",
        [](PerfBlock& b) { b.put32(88 + 40, 0xFFFFFFFF); }, 2},
-      {"instance name offset past the end", [](PerfBlock& b) { b.put32(88 + 144 + 16, 0x80000000); }, 0},
-      {"counter offset past the end",
-       [](PerfBlock& b) { b.put32(88 + 64 + 40 + 36, 0xFFFFFFFC); }, 0},
+      {"instance name offset past the end",
+       [](PerfBlock& b) { b.put32(88 + 144 + 16, 0x80000000); }, 0},
+      {"counter offset past the end", [](PerfBlock& b) { b.put32(88 + 64 + 40 + 36, 0xFFFFFFFC); },
+       0},
       {"second instance's length points past the end",
        [](PerfBlock& b) { b.put32(88 + 144 + 40 + 16, 0xFFFFFFF8); }, 1},
-      {"a block cut in the middle of a name", [](PerfBlock& b) { b.bytes.resize(88 + 144 + 30); }, 0},
+      {"a block cut in the middle of a name", [](PerfBlock& b) { b.bytes.resize(88 + 144 + 30); },
+       0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -107,10 +114,24 @@ TEST(PerfCounterNames, FindsTheProcessObjectAndTheIdCounter) {
   };
   using namespace std::string_literals;
   const Row rows[] = {
-      {"1\0" "1847\0" "230\0Process\0" "784\0ID Process\0" "\0"s, "230", 784},
-      {"230\0process\0" "232\0process\0" "784\0id process\0" "785\0id process\0" "\0"s, "232", 785},
-      {"2\0System\0" "\0"s, "", -1},
-      {"230\0process\0" "784\0id proc"s, "230", -1},  // an unterminated string ends the list
+      {"1\0"
+       "1847\0"
+       "230\0Process\0"
+       "784\0ID Process\0"
+       "\0"s,
+       "230", 784},
+      {"230\0process\0"
+       "232\0process\0"
+       "784\0id process\0"
+       "785\0id process\0"
+       "\0"s,
+       "232", 785},
+      {"2\0System\0"
+       "\0"s,
+       "", -1},
+      {"230\0process\0"
+       "784\0id proc"s,
+       "230", -1},  // an unterminated string ends the list
       {""s, "", -1},
   };
   for (const Row& row : rows) {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "remediation_fixture.h"
 #include "remediation/perf_data_kill.h"
+#include "remediation_fixture.h"
 
 namespace vs::test {
 namespace {

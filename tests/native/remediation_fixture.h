@@ -24,12 +24,8 @@ inline constexpr VersionInfo kWindows7{kPlatformWin32Nt, 6, 1};
 class RemediationFixture : public EngineFixture {
  protected:
   // A file that the first record of the table detects.
-  static std::string infected(std::uint32_t seed = 1) {
-    samples::SampleOptions options;
-    options.seed = seed;
-    return *samples::buildSample(kSignatureTable[0], options);
-  }
-  static std::string clean() { return samples::buildLookAlike(72704, 9); }
+  static std::string infected(std::uint32_t seed = 1) { return samples::sample(seed); }
+  static std::string clean() { return samples::lookAlike(9); }
   static std::string name(int record = 0) { return kSignatureTable[record].name; }
 };
 

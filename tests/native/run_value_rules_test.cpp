@@ -1,7 +1,7 @@
 // Which Run-value commands start the infected file.
-#include <gtest/gtest.h>
-
 #include "remediation/run_value_rules.h"
+
+#include <gtest/gtest.h>
 
 namespace vs::test {
 namespace {

@@ -1,8 +1,9 @@
 // The scan session: which drives are walked, the "\Program Files" fallback, the statistics block,
 // the final status and the restart question.
+#include "engine/scan_driver.h"
+
 #include <gtest/gtest.h>
 
-#include "engine/scan_driver.h"
 #include "engine_fixture.h"
 #include "sample_builder.h"
 
@@ -60,10 +61,10 @@ TEST_F(ScanDriverTest, StatisticsAndFinalStatusOfACleanScan) {
   os.addFile("C:\\a.txt", "hello");
   os.addFile("C:\\b.txt", "world");
   runScanSession(ctx);
-  EXPECT_EQ(reportLines, (std::vector<std::string>{
-                             "Scanning statistics", "------------------------------",
-                             "Total files scanned\t\t:  2", "Total files infected\t\t:  0",
-                             "Total files removed\t\t:  0"}));
+  EXPECT_EQ(reportLines,
+            (std::vector<std::string>{"Scanning statistics", "------------------------------",
+                                      "Total files scanned\t\t:  2", "Total files infected\t\t:  0",
+                                      "Total files removed\t\t:  0"}));
   EXPECT_EQ(session.statisticsShown, 1);
   EXPECT_EQ(statusTexts.back(), "Scanning completed");
   EXPECT_TRUE(os.messageBoxes.empty());
@@ -77,11 +78,11 @@ TEST_F(ScanDriverTest, DetectionsOpenTheStatisticsWithABlankLine) {
   runScanSession(ctx);
   ASSERT_GE(reportLines.size(), 6u);
   const std::vector<std::string> tail(reportLines.end() - 6, reportLines.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{
-                      " ", "Scanning statistics", "------------------------------",
-                      "Total files scanned\t\t:  2", "Total files infected\t\t:  1",
-                      std::string("Total files removed\t\t:  ") +
-                          std::to_string(session.filesRemoved)}));
+  EXPECT_EQ(tail,
+            (std::vector<std::string>{
+                " ", "Scanning statistics", "------------------------------",
+                "Total files scanned\t\t:  2", "Total files infected\t\t:  1",
+                std::string("Total files removed\t\t:  ") + std::to_string(session.filesRemoved)}));
   EXPECT_EQ(session.filesInfected, 1);
 }
 

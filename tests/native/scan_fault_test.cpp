@@ -63,14 +63,12 @@ TEST_F(ScanFaultTest, ARefusedDeletionIsReportedAndLeftForTheNextStartWhereTheSy
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    sim::SimMachine machine;
-    ScanSession state;
-    state.mainWindow = 1;
-    ScanContext context(machine, state);
-    std::vector<std::string> lines;
-    machine.onSend = [&](std::uint32_t message) {
-      if (message == kStatusMsgAddLine) lines.push_back(state.reportLine);
-    };
+    ScanRig rig;
+    sim::SimMachine& machine = rig.os;
+    ScanSession& state = rig.session;
+    state.singleFileMode = 1;  // as at program start
+    ScanContext& context = rig.ctx;
+    const std::vector<std::string>& lines = rig.reportLines;
     machine.versionInfo = c.version;
     machine.deleteAtRebootError = c.rebootError;
     machine.addFile("C:\\a\\stuck.exe", infected(1)).deleteError = kErrorAccessDenied;
@@ -182,17 +180,17 @@ TEST_F(ScanFaultTest, ACancelMidScanEndsTheWalkBetweenTwoFilesAndStillReports) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    sim::SimMachine machine;
-    ScanSession state;
-    state.mainWindow = 1;
-    ScanContext context(machine, state);
-    std::vector<std::string> lines;
-    std::vector<std::string> statuses;
-    machine.onSend = [&](std::uint32_t message) {
-      if (message == kStatusMsgAddLine) lines.push_back(state.reportLine);
-      if (message != kStatusMsgSetText) return;
-      statuses.push_back(state.statusText);
-      if (statuses.back() == "C:\\a2.exe") machine.queue.push_back({1, c.message, c.wParam, 0});
+    ScanRig rig;
+    sim::SimMachine& machine = rig.os;
+    ScanSession& state = rig.session;
+    state.singleFileMode = 1;  // as at program start
+    ScanContext& context = rig.ctx;
+    const std::vector<std::string>& lines = rig.reportLines;
+    const std::vector<std::string>& statuses = rig.statusTexts;
+    rig.onMessage = [&](std::uint32_t message) {
+      if (message == kStatusMsgSetText && statuses.back() == "C:\\a2.exe") {
+        machine.queue.push_back({1, c.message, c.wParam, 0});
+      }
     };
     machine.messageBoxAnswers = {c.answer};
     for (int i = 1; i <= 3; ++i) {
@@ -231,11 +229,10 @@ TEST_F(ScanFaultTest, ACancelDuringTheMemoryScanStillDisposesOfAKilledProgramsIm
   os.addFile("C:\\apps\\evil.exe", infected());
   const std::uint32_t evil = os.startProcess("C:\\apps\\evil.exe").id;
   os.addFile("C:\\apps\\later.exe", infected(2));
-  os.onSend = [this](std::uint32_t message) {
-    if (message == kStatusMsgAddLine) reportLines.push_back(session.reportLine);
-    if (message != kStatusMsgSetText) return;
-    statusTexts.push_back(session.statusText);
-    if (statusTexts.size() == 1) os.queue.push_back({1, kMsgQuit, 0, 0});
+  onMessage = [this](std::uint32_t message) {
+    if (message == kStatusMsgSetText && statusTexts.size() == 1) {
+      os.queue.push_back({1, kMsgQuit, 0, 0});
+    }
   };
 
   EXPECT_EQ(runScanSession(ctx), 1);

@@ -143,7 +143,8 @@ TEST(SignatureTable, NearMissesAreNotDetected) {
   for (int i = 0; i < kSignatureCount; ++i) {
     for (NearMiss miss : {NearMiss::ProbeByteChanged, NearMiss::OneByteLonger,
                           NearMiss::OneByteShorter, NearMiss::ProbeMoved}) {
-      const auto file = samples::buildSample(kSignatureTable[i], {SampleLayout::OneSection, miss, 3});
+      const auto file =
+          samples::buildSample(kSignatureTable[i], {SampleLayout::OneSection, miss, 3});
       ASSERT_TRUE(file);
       EXPECT_EQ(detectedRecord(*file), -1)
           << kSignatureTable[i].name << " near miss " << static_cast<int>(miss);

@@ -1,8 +1,9 @@
 // The walk: order of entries, what is shown and counted, the "\Program Files" fallback, links,
 // long paths, single-file mode and cancellation through the message pump.
+#include "engine/walk.h"
+
 #include <gtest/gtest.h>
 
-#include "engine/walk.h"
 #include "engine_fixture.h"
 
 namespace vs::test {
@@ -36,14 +37,13 @@ TEST_F(WalkTest, FilesOfADirectoryComeBeforeItsSubdirectories) {
   os.addFile("C:\\x.y.z\\dotted.dll", "x", kAttrHidden | kAttrSystem | kAttrReadOnly);
 
   EXPECT_EQ(walkDirectory(ctx, "C:\\*.*"), 3);
-  EXPECT_EQ(handed, (std::vector<std::string>{"C:\\top.exe", "C:\\a\\inner.exe",
-                                              "C:\\x.y.z\\dotted.dll"}));
+  EXPECT_EQ(handed,
+            (std::vector<std::string>{"C:\\top.exe", "C:\\a\\inner.exe", "C:\\x.y.z\\dotted.dll"}));
   EXPECT_EQ(session.filesScanned, 3);
   // Directories and the dot entries are shown but never handed on; the root has no dot entries.
-  EXPECT_EQ(statusTexts, (std::vector<std::string>{"C:\\a", "C:\\top.exe", "C:\\x.y.z",
-                                                   "C:\\a\\.", "C:\\a\\..", "C:\\a\\inner.exe",
-                                                   "C:\\x.y.z\\.", "C:\\x.y.z\\..",
-                                                   "C:\\x.y.z\\dotted.dll"}));
+  EXPECT_EQ(statusTexts, (std::vector<std::string>{"C:\\a", "C:\\top.exe", "C:\\x.y.z", "C:\\a\\.",
+                                                   "C:\\a\\..", "C:\\a\\inner.exe", "C:\\x.y.z\\.",
+                                                   "C:\\x.y.z\\..", "C:\\x.y.z\\dotted.dll"}));
   // One listing per directory serves both its files and its subdirectories.
   EXPECT_EQ(os.callsStartingWith("list "),
             (std::vector<std::string>{"list C:\\*.*", "list C:\\a\\*.*", "list C:\\x.y.z\\*.*"}));
@@ -67,9 +67,9 @@ TEST_F(WalkTest, LinksAreNotEnteredAndOverlongPathsAreSkipped) {
   os.addDirectory("C:\\loop").attributes = kAttrDirectory | kAttrReparsePoint;
   os.addFile("C:\\loop\\behind-link.exe", "x");
   const std::string deep = "C:\\" + std::string(240, 'd');
-  os.addFile(deep + "\\short.exe", "x");                   // 253 characters: fits
+  os.addFile(deep + "\\short.exe", "x");                         // 253 characters: fits
   os.addFile(deep + "\\" + std::string(20, 'n') + ".exe", "x");  // 268: passed over
-  os.addDirectory(deep + "\\" + std::string(30, 's'));  // its pattern would not fit either
+  os.addDirectory(deep + "\\" + std::string(30, 's'));           // its pattern would not fit either
 
   walkDirectory(ctx, "C:\\*.*");
   EXPECT_EQ(handed, (std::vector<std::string>{deep + "\\short.exe"}));

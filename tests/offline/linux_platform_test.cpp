@@ -125,6 +125,10 @@ TEST_F(LinuxPlatformTest, AttributeResetAndDeletionTouchOnlyTheNamedFile) {
   EXPECT_FALSE(os.deleteFile("C:\\Program Files"));
   EXPECT_TRUE(os.deleteFile("C:\\INSIDE.EXE"));  // the link goes, its target stays
   EXPECT_TRUE(std::filesystem::exists(volume + "/Program Files/App/App.exe"));
+  // As on Windows, a read-only file goes only once its attribute is reset.
+  EXPECT_FALSE(os.deleteFile("C:\\ReadOnly.txt"));
+  EXPECT_EQ(os.lastError(), kErrorAccessDenied);
+  EXPECT_TRUE(os.setFileAttributes("C:\\ReadOnly.txt", kAttrArchive));
   EXPECT_TRUE(os.deleteFile("C:\\ReadOnly.txt"));
   EXPECT_FALSE(std::filesystem::exists(volume + "/ReadOnly.txt"));
   EXPECT_FALSE(os.deleteFile("C:\\ReadOnly.txt"));

@@ -27,14 +27,10 @@ namespace {
 
 const std::string kName = kSignatureTable[0].name;
 
-std::string sample(std::uint32_t seed = 1) {
-  samples::SampleOptions options;
-  options.seed = seed;
-  return *samples::buildSample(kSignatureTable[0], options);
-}
+using samples::sample;
 
 std::string lookAlike() {
-  return samples::buildLookAlike(static_cast<std::uint32_t>(kSignatureTable[0].fileSize), 3);
+  return samples::lookAlike(3);
 }
 
 // Paths beyond MAX_PATH are reached through the wide calls and the "\\?\" prefix.

@@ -6,32 +6,47 @@
 #include "platform/win32/handle.h"
 
 namespace vs::test {
+namespace {
 
-void writeFile(const std::string& path, const std::string& bytes, std::uint32_t attributes) {
+// A fatal failure reported at the caller's line; the caller's test is marked failed.
+void failAt(const std::source_location& caller, const std::string& what) {
+  GTEST_MESSAGE_AT_(caller.file_name(), static_cast<int>(caller.line()), what.c_str(),
+                    ::testing::TestPartResult::kFatalFailure);
+}
+
+std::string withError(const std::string& what) {
+  return what + ": error " + std::to_string(GetLastError());
+}
+
+}  // namespace
+
+void writeFile(const std::string& path, const std::string& bytes, std::uint32_t attributes,
+               std::source_location caller) {
   if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   }
   win32::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-  ASSERT_TRUE(file.valid()) << "cannot create " << path << ": error " << GetLastError();
+  if (!file) return failAt(caller, withError("cannot create " + path));
   DWORD written = 0;
-  ASSERT_TRUE(
-      WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-      written == bytes.size())
-      << "cannot write " << path;
+  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      written != bytes.size()) {
+    return failAt(caller, withError("cannot write " + path));
+  }
   file.reset();
-  if (attributes != 0) {
-    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes))
-        << "cannot set attributes of " << path << ": error " << GetLastError();
+  if (attributes != 0 && !SetFileAttributesA(path.c_str(), attributes)) {
+    failAt(caller, withError("cannot set attributes of " + path));
   }
 }
 
-std::string readFile(const std::string& path) {
+std::string readFile(const std::string& path, std::source_location caller) {
   win32::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  EXPECT_TRUE(file.valid()) << "cannot open " << path << ": error " << GetLastError();
   std::string bytes;
-  if (!file) return bytes;
+  if (!file) {
+    failAt(caller, withError("cannot open " + path));
+    return bytes;
+  }
   char chunk[65536];
   DWORD got = 0;
   while (ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
@@ -47,9 +62,10 @@ std::uint32_t attributesOf(const std::string& path) {
   return GetFileAttributesA(path.c_str());
 }
 
-void makeDirectory(const std::string& path) {
-  ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
-      << "cannot create " << path << ": error " << GetLastError();
+void makeDirectory(const std::string& path, std::source_location caller) {
+  if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    failAt(caller, withError("cannot create " + path));
+  }
 }
 
 void removeTree(const std::string& path) {

@@ -3,18 +3,25 @@
 #pragma once
 
 #include <cstdint>
+#include <source_location>
 #include <string>
 
 namespace vs::test {
 
-// Creates (or replaces) a file with the given bytes and attributes; fails the test on error.
-void writeFile(const std::string& path, const std::string& bytes, std::uint32_t attributes = 0);
-// The file's bytes; a file that cannot be read fails the test.
-std::string readFile(const std::string& path);
+// The helpers that prepare or read the scratch disk fail the test at the caller's line when the
+// system refuses, so that a failure names the test's own step.
+
+// Creates (or replaces) a file with the given bytes and attributes.
+void writeFile(const std::string& path, const std::string& bytes, std::uint32_t attributes = 0,
+               std::source_location caller = std::source_location::current());
+// The file's bytes.
+std::string readFile(const std::string& path,
+                     std::source_location caller = std::source_location::current());
 bool fileExists(const std::string& path);
 // The attribute bits, or INVALID_FILE_ATTRIBUTES.
 std::uint32_t attributesOf(const std::string& path);
-void makeDirectory(const std::string& path);
+void makeDirectory(const std::string& path,
+                   std::source_location caller = std::source_location::current());
 // Deletes a folder and everything in it, clearing read-only bits on the way.
 void removeTree(const std::string& path);
 

@@ -15,12 +15,12 @@
 #include "engine/matcher.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/win32_platform.h"
-#include "runnable_sample.h"
 #include "remediation/process_kill.h"
 #include "remediation/process_scan.h"
 #include "remediation/registry_cleanup.h"
 #include "remediation/service_cleanup.h"
 #include "remediation/system_family.h"
+#include "runnable_sample.h"
 #include "wine/scratch_disk.h"
 #include "wine/test_window.h"
 

@@ -41,11 +41,13 @@ Volume* DriveTable::locate(const char* path, VolumePath& components) {
     return nullptr;
   }
   WindowsPath parsed;
-  Volume* found = parseWindowsPath(path, parsed) ? volume(parsed.drive) : nullptr;
-  if (!found) {
+  if (!parseWindowsPath(path, parsed)) {
     error_ = kErrorPathNotFound;
     return nullptr;
   }
+  Volume* found = volume(parsed.drive);
+  // A path on a drive that does not exist names nothing to be found.
+  if (!found) error_ = kErrorFileNotFound;
   components = std::move(parsed.components);
   return found;
 }
@@ -63,7 +65,12 @@ std::unique_ptr<DirectoryListing> DriveTable::listDirectory(const char* pattern)
   const std::string folder(pattern, slash);
   VolumePath components;
   Volume* volume = locate(folder.c_str(), components);
-  return volume ? volume->list(components, slash + 1, error_) : nullptr;
+  if (!volume) {
+    // The folder of the pattern cannot be found.
+    error_ = kErrorPathNotFound;
+    return nullptr;
+  }
+  return volume->list(components, slash + 1, error_);
 }
 
 unsigned DriveTable::driveType(const char* root) const {

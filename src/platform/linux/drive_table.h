@@ -36,7 +36,7 @@ class DriveTable {
 
  private:
   // The volume that holds a Windows path, and the path's components below its root; null (the
-  // slot set) when the path is malformed, too long for the system's buffers, or names no drive.
+  // slot set) when the path is malformed, too long for the system's buffers, or on no drive.
   Volume* locate(const char* path, VolumePath& components);
 
   std::map<char, std::unique_ptr<Volume>> volumes_;

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,7 +47,6 @@ bool hasExactName(int directory, const std::string& name) {
   struct stat info;
   return fstatat(directory, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
-
 
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 
@@ -107,8 +105,7 @@ UniqueFd MountedVolume::openBeneath(const std::string& relative, int flags, bool
       static_cast<int>(syscall(SYS_openat2, root_.get(), relative.c_str(), &how, sizeof how)));
 }
 
-bool MountedVolume::spellIgnoringCase(VolumePath& components,
-                                      std::size_t count) const {
+bool MountedVolume::spellIgnoringCase(VolumePath& components, std::size_t count) const {
   std::vector<std::string> prefix;
   for (std::size_t i = 0; i < count; ++i) {
     UniqueFd directory = openBeneath(relativeHostPath(prefix), O_RDONLY | O_DIRECTORY, true);
@@ -191,7 +188,7 @@ std::unique_ptr<DirectoryListing> MountedVolume::list(const VolumePath& folder,
   }
   directory.release();
   std::unique_ptr<DirectoryListing> listing =
-      VolumeListing::start(opened, mask, folder.empty(), hidden_);
+      VolumeListing::start(opened, mask, folder.empty(), hidden_, error);
   if (!listing) error = kErrorFileNotFound;
   return listing;
 }
@@ -245,8 +242,20 @@ bool MountedVolume::setAttributes(const VolumePath& path, std::uint32_t attribut
 bool MountedVolume::remove(const VolumePath& path, std::uint32_t& error) {
   VolumePath spelled = path;
   UniqueFd directory = openParent(spelled);
+  struct stat info;
+  if (!directory ||
+      fstatat(directory.get(), spelled.back().c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    error = errorFor(errno, path);
+    return false;
+  }
+  // The system deletes no read-only file: its attribute must be reset first. The host would
+  // unlink it all the same, since there the folder's rights decide.
+  if (S_ISREG(info.st_mode) && !(info.st_mode & kWriteBits)) {
+    error = kErrorAccessDenied;
+    return false;
+  }
   // unlinkat without AT_REMOVEDIR refuses a directory; a link goes, its target stays.
-  if (directory && unlinkat(directory.get(), spelled.back().c_str(), 0) == 0) return true;
+  if (unlinkat(directory.get(), spelled.back().c_str(), 0) == 0) return true;
   error = errorFor(errno, path);
   return false;
 }

@@ -16,8 +16,7 @@ std::string expandWindowsVariables(const std::string& text, const std::string& w
     }
     out.append(text, position, open - position);
     const std::string name = text.substr(open + 1, close - open - 1);
-    const bool known =
-        equalsIgnoringCase(name, "SystemRoot") || equalsIgnoringCase(name, "windir");
+    const bool known = equalsIgnoringCase(name, "SystemRoot") || equalsIgnoringCase(name, "windir");
     if (known && !windowsFolder.empty()) {
       out += windowsFolder;
     } else {

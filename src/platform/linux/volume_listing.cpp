@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "platform/error_codes.h"
 #include "platform/windows_text.h"
 
 namespace vs::linux_host {
@@ -36,16 +37,21 @@ void describeEntry(const struct stat& info, int directory, const char* name,
 }  // namespace
 
 std::unique_ptr<VolumeListing> VolumeListing::start(DIR* directory, std::string mask, bool atRoot,
-                                                    HiddenFiles hidden) {
+                                                    HiddenFiles hidden, std::uint32_t& error) {
   std::unique_ptr<VolumeListing> listing(
-      new VolumeListing(directory, std::move(mask), atRoot, std::move(hidden)));
+      new VolumeListing(directory, std::move(mask), atRoot, std::move(hidden), error));
   if (!listing->advance(listing->first_)) return nullptr;
   listing->firstPending_ = true;
   return listing;
 }
 
-VolumeListing::VolumeListing(DIR* directory, std::string mask, bool atRoot, HiddenFiles hidden)
-    : directory_(directory), mask_(std::move(mask)), atRoot_(atRoot), hidden_(std::move(hidden)) {}
+VolumeListing::VolumeListing(DIR* directory, std::string mask, bool atRoot, HiddenFiles hidden,
+                             std::uint32_t& error)
+    : directory_(directory),
+      mask_(std::move(mask)),
+      atRoot_(atRoot),
+      hidden_(std::move(hidden)),
+      error_(error) {}
 
 VolumeListing::~VolumeListing() {
   closedir(directory_);
@@ -81,7 +87,9 @@ bool VolumeListing::next(DirectoryEntry& entry) {
     entry = first_;
     return true;
   }
-  return advance(entry);
+  if (advance(entry)) return true;
+  error_ = kErrorNoMoreFiles;
+  return false;
 }
 
 }  // namespace vs::linux_host

@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <sys/types.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,9 +21,10 @@ using HiddenFiles = std::function<bool(dev_t device, ino_t inode)>;
 class VolumeListing : public DirectoryListing {
  public:
   // Takes over an open directory and reads up to its first entry that the mask matches; null
-  // (the directory closed) when there is none, as FindFirstFileA then fails.
+  // (the directory closed) when there is none, as FindFirstFileA then fails. The end of the
+  // listing leaves ERROR_NO_MORE_FILES in the error slot, as FindNextFileA does.
   static std::unique_ptr<VolumeListing> start(DIR* directory, std::string mask, bool atRoot,
-                                              HiddenFiles hidden);
+                                              HiddenFiles hidden, std::uint32_t& error);
   ~VolumeListing() override;
   VolumeListing(const VolumeListing&) = delete;
   VolumeListing& operator=(const VolumeListing&) = delete;
@@ -30,7 +32,8 @@ class VolumeListing : public DirectoryListing {
   bool next(DirectoryEntry& entry) override;
 
  private:
-  VolumeListing(DIR* directory, std::string mask, bool atRoot, HiddenFiles hidden);
+  VolumeListing(DIR* directory, std::string mask, bool atRoot, HiddenFiles hidden,
+                std::uint32_t& error);
   bool wanted(const char* name) const;
   // Reads on to the next entry the listing gives; false at the end.
   bool advance(DirectoryEntry& entry);
@@ -39,6 +42,7 @@ class VolumeListing : public DirectoryListing {
   std::string mask_;
   bool atRoot_;
   HiddenFiles hidden_;
+  std::uint32_t& error_;
   DirectoryEntry first_{};
   bool firstPending_ = false;
 };

@@ -19,21 +19,26 @@ DirectoryEntry makeEntry(const std::string& name, std::uint32_t attributes, std:
   return entry;
 }
 
-// A listing computed when it is opened, as the system's find functions would return it.
+// A listing computed when it is opened, as the system's find functions would return it; its end
+// leaves ERROR_NO_MORE_FILES, as FindNextFileA does.
 class VectorListing : public DirectoryListing {
  public:
-  explicit VectorListing(std::vector<DirectoryEntry> entries) : entries_(std::move(entries)) {}
+  VectorListing(std::vector<DirectoryEntry> entries, std::uint32_t& error)
+      : entries_(std::move(entries)), error_(error) {}
   bool next(DirectoryEntry& entry) override {
-    if (index_ >= entries_.size()) return false;
+    if (index_ >= entries_.size()) {
+      error_ = kErrorNoMoreFiles;
+      return false;
+    }
     entry = entries_[index_++];
     return true;
   }
 
  private:
   std::vector<DirectoryEntry> entries_;
+  std::uint32_t& error_;
   std::size_t index_ = 0;
 };
-
 
 // The folder part and the last name of a Windows path.
 bool splitLeaf(const std::string& path, std::string& folder, std::string& leaf) {
@@ -74,8 +79,7 @@ class SimMachine::MemoryFile : public ReadableFile {
 
 // The system's ANSI calls refuse a longer path before they look for it.
 bool SimMachine::refusedForLength(const char* path) {
-  return std::strlen(path) > static_cast<std::size_t>(kMaxPath) &&
-         !fail(kErrorFilenameExcedRange);
+  return std::strlen(path) > static_cast<std::size_t>(kMaxPath) && !fail(kErrorFilenameExcedRange);
 }
 
 std::unique_ptr<DirectoryListing> SimMachine::listDirectory(const char* pattern) {
@@ -112,7 +116,7 @@ std::unique_ptr<DirectoryListing> SimMachine::listDirectory(const char* pattern)
     fail(kErrorFileNotFound);
     return nullptr;
   }
-  return std::make_unique<VectorListing>(std::move(entries));
+  return std::make_unique<VectorListing>(std::move(entries), lastError_);
 }
 
 unsigned SimMachine::driveType(const char* root) {
@@ -185,7 +189,6 @@ bool SimMachine::deleteFile(const char* path) {
                               [&](const auto& node) { return node.get() == r.node; }));
   return true;
 }
-
 
 class SimMachine::Writer : public WritableFile {
  public:

@@ -1,6 +1,7 @@
 // The simulated machine as a whole: its drives and their trees, and the call log.
 #include "platform/sim/sim_machine.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -85,6 +86,8 @@ SimMachine::Resolved SimMachine::resolve(const std::string& path) const {
 }
 
 std::uint32_t SimMachine::missingError(const Resolved& where) {
+  // A path on a drive that does not exist names nothing to be found, as the system answers.
+  if (!where.drive) return kErrorFileNotFound;
   return where.parent ? kErrorFileNotFound : kErrorPathNotFound;
 }
 
@@ -124,6 +127,15 @@ Node& SimMachine::addFile(const std::string& path, const std::string& content,
 
 Node* SimMachine::find(const std::string& path) const {
   return resolve(path).node;
+}
+
+bool SimMachine::remove(const std::string& path) {
+  const Resolved r = resolve(path);
+  if (!r.node || !r.parent) return false;
+  auto& siblings = r.parent->children;
+  siblings.erase(std::find_if(siblings.begin(), siblings.end(),
+                              [&](const auto& node) { return node.get() == r.node; }));
+  return true;
 }
 
 std::vector<std::string> SimMachine::callsStartingWith(const std::string& prefix) const {

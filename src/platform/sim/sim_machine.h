@@ -67,6 +67,9 @@ class SimMachine : public Platform {
   // The node at a Windows path of an in-memory drive, or null.
   Node* find(const std::string& path) const;
   bool exists(const std::string& path) const { return find(path) != nullptr; }
+  // Removes a file or a directory with all it holds, as something outside the program would;
+  // false when there is no such node.
+  bool remove(const std::string& path);
 
   // What the code did.
   std::vector<std::string> calls;  // one line per call, e.g. "list C:\*.*", "delete C:\x.exe"
@@ -79,7 +82,7 @@ class SimMachine : public Platform {
 
   // The window and its queue.
   std::deque<WindowMessage> queue;
-  std::deque<int> messageBoxAnswers;                  // answered in order; IDNO once they run out
+  std::deque<int> messageBoxAnswers;  // answered in order; IDNO once they run out
 
   // The clock: sleeps move it on, and so does every query, by clockStep milliseconds (by default
   // far enough that the message pump looks at its queue every time).

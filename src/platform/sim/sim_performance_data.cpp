@@ -47,7 +47,9 @@ class SimMachine::PerformanceRoot : public RegistryKey {
     *size = static_cast<std::uint32_t>(block.size());
     return 0;
   }
-  std::int32_t valueCount(std::uint32_t&) override { return static_cast<std::int32_t>(kErrorInvalidFunction); }
+  std::int32_t valueCount(std::uint32_t&) override {
+    return static_cast<std::int32_t>(kErrorInvalidFunction);
+  }
   std::int32_t enumValueName(std::uint32_t, char*, std::uint32_t*) override {
     return static_cast<std::int32_t>(kErrorInvalidFunction);
   }

@@ -148,8 +148,9 @@ class SimMachine::Key : public RegistryKey {
     if (const std::int32_t error = reach(node)) return error;
     if (!(access_ & kKeySetValue)) return static_cast<std::int32_t>(kErrorAccessDenied);
     auto& values = node->values;
-    const auto found = std::find_if(values.begin(), values.end(),
-                                    [&](const RegValue& v) { return equalsIgnoringCase(v.name, name); });
+    const auto found = std::find_if(values.begin(), values.end(), [&](const RegValue& v) {
+      return equalsIgnoringCase(v.name, name);
+    });
     if (found == values.end()) return static_cast<std::int32_t>(kErrorFileNotFound);
     values.erase(found);
     return 0;

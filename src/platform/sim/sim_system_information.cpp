@@ -89,7 +89,6 @@ bool SimMachine::exitWindows(std::uint32_t flags, std::uint32_t reserved) {
   return !exitWindowsFails || fail(kErrorAccessDenied);
 }
 
-
 std::uint32_t SimMachine::windowsDirectory(char* buffer, std::uint32_t size) {
   log("windowsDirectory");
   const std::uint32_t result = answerText(windowsDirectoryPath, buffer, size);
@@ -165,7 +164,9 @@ void SimMachine::sleep(unsigned milliseconds) {
   clock += milliseconds;
 }
 
-std::uint32_t SimMachine::tickCount() { return clock += clockStep; }
+std::uint32_t SimMachine::tickCount() {
+  return clock += clockStep;
+}
 
 void SimMachine::exitProcess(unsigned code) {
   log("exitProcess " + std::to_string(code));

@@ -17,7 +17,9 @@ bool SimMachine::peekMessage(WindowMessage& message) {
   return true;
 }
 
-void SimMachine::dispatchMessage(const WindowMessage& message) { dispatched.push_back(message); }
+void SimMachine::dispatchMessage(const WindowMessage& message) {
+  dispatched.push_back(message);
+}
 
 int SimMachine::skinMessageBox(const char* text, const char* caption, unsigned type) {
   log(std::string("messageBox ") + text);

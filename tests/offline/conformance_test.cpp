@@ -1,0 +1,73 @@
+// The conformance rows on the offline scan's platform over a mounted folder, with its registry from
+// a SOFTWARE hive: it must answer as Windows does, and say where it cannot.
+#include "conformance/conformance.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+
+#include "conformance/host_folder.h"
+#include "offline/hive_files.h"
+#include "platform/linux/linux_platform.h"
+#include "platform/linux/mounted_volume.h"
+
+namespace vs::conformance {
+namespace {
+
+constexpr const char* kHiveRoot = "SOFTWARE";
+
+class MountedWorld : public World {
+ public:
+  explicit MountedWorld(const std::string& row)
+      : row_(row), volume_(scratch_.path() + "/volume"), rowFolder_(volume_ + "/" + row) {
+    makeInHostFolder(volume_, directory(row));
+    os_.drives().add('C', linux_host::MountedVolume::open(volume_));
+  }
+
+  Backend backend() const override { return Backend::MountedVolume; }
+  std::string folder() const override { return "C:\\" + row_; }
+  std::string registryKey() const override {
+    return std::string(kHiveRoot) + "\\VsConformance\\" + row_;
+  }
+  void make(const Item& item) override { makeInHostFolder(rowFolder_, item); }
+  void make(const RegistryItem& item) override {
+    const std::string key = "VsConformance\\" + row_;
+    values_.push_back({item.key.empty() ? key : key + "\\" + item.key, item.name, item.text});
+  }
+  // The hive holds what the row put in the registry; it lies beside the volume, as a mounted
+  // installation's hive is a file of its own.
+  void ready() override {
+    if (values_.empty()) return;
+    const std::string path = scratch_.path() + "/SOFTWARE";
+    ASSERT_TRUE(test::writeHive(path, values_));
+    std::string error;
+    hive_ = linux_host::SoftwareHive::open(
+        path, [](const std::string&) {}, error);
+    ASSERT_NE(hive_, nullptr) << error;
+    os_.setSoftwareHive(hive_.get());
+  }
+  Platform& platform() override { return os_; }
+  void vanish(const std::string& path) override { removeFromHostFolder(rowFolder_, path); }
+
+ private:
+  std::string row_;
+  HostScratch scratch_;
+  std::string volume_;
+  std::string rowFolder_;
+  std::vector<test::HiveValue> values_;
+  std::unique_ptr<linux_host::SoftwareHive> hive_;
+  volatile std::sig_atomic_t interrupt_ = 0;
+  linux_host::LinuxPlatform os_{[](std::uint32_t) {}, &interrupt_};
+};
+
+class MountedVolumes : public ::testing::TestWithParam<Row> {};
+TEST_P(MountedVolumes, AnswerAsWindows) {
+  MountedWorld world(GetParam().name);
+  std::string notRun;
+  if (!runRow(world, GetParam(), notRun)) GTEST_SKIP() << notRun;
+}
+INSTANTIATE_TEST_SUITE_P(Rows, MountedVolumes, ::testing::ValuesIn(allRows()), RowName());
+
+}  // namespace
+}  // namespace vs::conformance
