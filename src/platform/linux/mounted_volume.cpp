@@ -218,16 +218,24 @@ bool MountedVolume::exists(const VolumePath& path, std::uint32_t& error) {
   return false;
 }
 
+UniqueFd MountedVolume::openName(VolumePath& spelled, struct stat& info,
+                                 std::uint32_t& error) const {
+  const VolumePath asked = spelled;
+  UniqueFd directory = openParent(spelled);
+  if (directory &&
+      fstatat(directory.get(), spelled.back().c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+    return directory;
+  }
+  error = errorFor(errno, asked);
+  return UniqueFd();
+}
+
 bool MountedVolume::setAttributes(const VolumePath& path, std::uint32_t attributes,
                                   std::uint32_t& error) {
   VolumePath spelled = path;
-  UniqueFd directory = openParent(spelled);
   struct stat info;
-  if (!directory ||
-      fstatat(directory.get(), spelled.back().c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-    error = errorFor(errno, path);
-    return false;
-  }
+  UniqueFd directory = openName(spelled, info, error);
+  if (!directory) return false;
   // A link has no attributes of its own here; its target is not touched.
   if (S_ISLNK(info.st_mode)) return true;
   const mode_t mode = info.st_mode & 07777;
@@ -241,13 +249,9 @@ bool MountedVolume::setAttributes(const VolumePath& path, std::uint32_t attribut
 
 bool MountedVolume::remove(const VolumePath& path, std::uint32_t& error) {
   VolumePath spelled = path;
-  UniqueFd directory = openParent(spelled);
   struct stat info;
-  if (!directory ||
-      fstatat(directory.get(), spelled.back().c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-    error = errorFor(errno, path);
-    return false;
-  }
+  UniqueFd directory = openName(spelled, info, error);
+  if (!directory) return false;
   // The system deletes no read-only file: its attribute must be reset first. The host would
   // unlink it all the same, since there the folder's rights decide.
   if (S_ISREG(info.st_mode) && !(info.st_mode & kWriteBits)) {

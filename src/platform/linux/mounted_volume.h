@@ -4,6 +4,8 @@
 // does not exist is looked up ignoring case, as Windows would.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <string>
 
@@ -53,6 +55,9 @@ class MountedVolume : public Volume {
       : hostFolder_(std::move(hostFolder)), root_(std::move(root)) {}
   UniqueFd openBeneath(const std::string& relative, int flags, bool allowLinks) const;
   bool spellIgnoringCase(VolumePath& components, std::size_t count) const;
+  // Opens the folder of a name and takes the name's own status (links not followed); the
+  // components are spelled as the volume spells them. Invalid, the error set, on failure.
+  UniqueFd openName(VolumePath& spelled, struct stat& info, std::uint32_t& error) const;
   // The Win32 code for the errno of a call that failed on path.
   std::uint32_t errorFor(int error, const VolumePath& path) const;
 

@@ -127,15 +127,16 @@ unsigned SimMachine::driveType(const char* root) {
 
 bool SimMachine::pathExists(const char* path) {
   log(std::string("exists ") + path);
-  if (onHostDrive(path)) return hostDrives_.pathExists(path);
-  if (refusedForLength(path)) return false;
-  const Resolved r = resolve(path);
-  return r.node != nullptr || fail(missingError(r));
+  return attributesFound(path);
 }
 
 // The system's read test asks only for the attributes: whatever exists passes it.
 bool SimMachine::isReadable(const char* path) {
   log(std::string("readable ") + path);
+  return attributesFound(path);
+}
+
+bool SimMachine::attributesFound(const char* path) {
   if (onHostDrive(path)) return hostDrives_.pathExists(path);
   if (refusedForLength(path)) return false;
   const Resolved r = resolve(path);

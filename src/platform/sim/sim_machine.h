@@ -225,6 +225,8 @@ class SimMachine : public Platform {
   static std::uint32_t missingError(const Resolved& where);
   // True (the error set) for a path longer than the system's ANSI calls take.
   bool refusedForLength(const char* path);
+  // Whether the system would give a path's attributes: the existence and the read test.
+  bool attributesFound(const char* path);
   void log(const std::string& line);
   bool fail(std::uint32_t error);
   void releaseSpace(std::uint64_t bytes);
