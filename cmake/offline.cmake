@@ -8,7 +8,6 @@ add_library(vs_linux STATIC
   src/platform/linux/mounted_volume.cpp
   src/platform/linux/mounted_drives.cpp
   src/platform/linux/volume_listing.cpp
-  src/platform/linux/utf16_text.cpp
   src/platform/linux/variable_expansion.cpp
   src/platform/linux/software_hive.cpp
   src/platform/linux/hive_key.cpp

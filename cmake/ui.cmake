@@ -8,13 +8,14 @@ add_library(vs_ui STATIC
   src/ui/main_dialog_report.cpp
   src/ui/message_box.cpp
   src/ui/scan_app.cpp
+  src/ui/single_instance.cpp
   src/ui/skin_button.cpp
   src/ui/suite_check.cpp
   src/ui/title_static.cpp
   src/ui/web_pages.cpp
   src/ui/window_shape.cpp
 )
-target_link_libraries(vs_ui PUBLIC vs_win32 vs_ui_rules user32 gdi32 advapi32 shell32)
+target_link_libraries(vs_ui PUBLIC vs_win32 vs_ui_rules vs_unattended user32 gdi32 advapi32 shell32)
 
 add_executable(vantosweeper WIN32 src/ui/main.cpp src/ui/resources/vantosweeper.rc)
 target_link_libraries(vantosweeper PRIVATE vs_ui)

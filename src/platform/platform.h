@@ -136,6 +136,7 @@ class WritableFile {
 enum class WriteMode {
   CreateNew,        // a file that must not exist yet, created with read and write permission
   ExistingAtStart,  // an existing file, positioned at its start; nothing is cut off
+  CreateOrReplace,  // a new file, or an existing one emptied (CREATE_ALWAYS)
 };
 
 // What GetVersionExA reports, as far as the program reads it.
@@ -344,6 +345,8 @@ class Platform {
   // WideCharToMultiByte to the ANSI code page, no flags. length -1 converts up to and with the
   // terminator. Returns the bytes written, 0 on failure (also when the result does not fit).
   virtual int wideToAnsi(const char16_t* text, int length, char* out, int capacity) = 0;
+  // MultiByteToWideChar from the ANSI code page, no flags: the same contract the other way.
+  virtual int ansiToWide(const char* text, int length, char16_t* out, int capacity) = 0;
 
   // Services.
   // OpenSCManagerA on the local machine's default database; null on failure.

@@ -71,6 +71,7 @@ class LinuxPlatform : public Platform {
   std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
                                          std::uint32_t size) override;
   int wideToAnsi(const char16_t* text, int length, char* out, int capacity) override;
+  int ansiToWide(const char* text, int length, char16_t* out, int capacity) override;
   std::unique_ptr<ServiceManager> openServiceManager(std::uint32_t access) override;
   std::unique_ptr<ToolhelpLibrary> loadToolhelp() override;
   std::unique_ptr<PsapiLibrary> loadPsapi() override;

@@ -75,7 +75,7 @@ class SimMachine : public Platform {
 
   // The window and its queue.
   std::deque<WindowMessage> queue;
-  std::deque<int> messageBoxAnswers;                  // answered in order; IDNO once they run out
+  std::deque<int> messageBoxAnswers;  // answered in order; IDNO once they run out
 
   // The clock: sleeps move it on, and so does every query, by clockStep milliseconds (by default
   // far enough that the message pump looks at its queue every time).
@@ -175,6 +175,7 @@ class SimMachine : public Platform {
   std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
                                          std::uint32_t size) override;
   int wideToAnsi(const char16_t* text, int length, char* out, int capacity) override;
+  int ansiToWide(const char* text, int length, char16_t* out, int capacity) override;
   std::unique_ptr<ServiceManager> openServiceManager(std::uint32_t access) override;
   std::unique_ptr<ToolhelpLibrary> loadToolhelp() override;
   std::unique_ptr<PsapiLibrary> loadPsapi() override;

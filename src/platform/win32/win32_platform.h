@@ -61,7 +61,7 @@ class Win32Platform : public Platform {
   int messageBox(const char* text, const char* caption, unsigned type) override;
   void exitProcess(unsigned exitCode) override;
 
-  // Registry, system directory, environment and the ANSI conversion (win32_registry.cpp).
+  // Registry, system directory, environment and the ANSI conversions (win32_registry.cpp).
   std::int32_t openMachineKey(const char* path, std::uint32_t access,
                               std::unique_ptr<RegistryKey>& key) override;
   std::int32_t deleteMachineKey(const char* path) override;
@@ -70,6 +70,7 @@ class Win32Platform : public Platform {
   std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
                                          std::uint32_t size) override;
   int wideToAnsi(const char16_t* text, int length, char* out, int capacity) override;
+  int ansiToWide(const char* text, int length, char16_t* out, int capacity) override;
 
   // Services (win32_services.cpp).
   std::unique_ptr<ServiceManager> openServiceManager(std::uint32_t access) override;

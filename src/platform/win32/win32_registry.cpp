@@ -1,5 +1,5 @@
 // The registry side of the real machine: keys below HKEY_LOCAL_MACHINE, the performance-data root,
-// the system directory, environment expansion and the conversion to the ANSI code page.
+// the system directory, environment expansion and the conversions to and from the ANSI code page.
 #include <windows.h>
 
 #include <memory>
@@ -96,6 +96,13 @@ std::uint32_t Win32Platform::expandEnvironmentStrings(const char* source, char* 
 int Win32Platform::wideToAnsi(const char16_t* text, int length, char* out, int capacity) {
   const int result = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text), length,
                                          out, capacity, nullptr, nullptr);
+  if (result == 0) failed();
+  return result;
+}
+
+int Win32Platform::ansiToWide(const char* text, int length, char16_t* out, int capacity) {
+  const int result =
+      MultiByteToWideChar(CP_ACP, 0, text, length, reinterpret_cast<wchar_t*>(out), capacity);
   if (result == 0) failed();
   return result;
 }

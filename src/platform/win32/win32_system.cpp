@@ -89,7 +89,9 @@ bool Win32Platform::copyFile(const char* source, const char* destination) {
 }
 
 std::unique_ptr<WritableFile> Win32Platform::openForWriting(const char* path, WriteMode mode) {
-  const DWORD disposition = mode == WriteMode::CreateNew ? CREATE_NEW : OPEN_EXISTING;
+  const DWORD disposition = mode == WriteMode::CreateNew         ? CREATE_NEW
+                            : mode == WriteMode::CreateOrReplace ? CREATE_ALWAYS
+                                                                 : OPEN_EXISTING;
   win32::FileHandle handle(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle) {
