@@ -31,6 +31,11 @@ add_executable(ui_driver tests/wine/ui/ui_driver.cpp tests/wine/ui/tool_window.c
   tests/wine/ui/demo_machine.cpp)
 target_link_libraries(ui_driver PRIVATE vs_samples user32 advapi32)
 
+# The program that starts the tool with a command line in the tests of unattended runs.
+add_executable(unattended_driver tests/wine/ui/unattended_driver.cpp tests/wine/ui/tool_window.cpp
+  tests/wine/ui/demo_machine.cpp)
+target_link_libraries(unattended_driver PRIVATE vs_samples user32 advapi32)
+
 # In-process tests of the user interface on the real system: the message box's answers and
 # layout, the region from a picture, the scaling of controls and the skins.
 file(GLOB VS_UI_TESTS CONFIGURE_DEPENDS tests/wine/ui/*_test.cpp)
@@ -49,4 +54,11 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   endforeach()
   set_tests_properties(vs_ui_tests ui_full-scan ui_cancel ui_suite PROPERTIES
     RESOURCE_LOCK x_display TIMEOUT 900)
+  # Unattended runs: the tool started with a command line on the demo machine, beside the driver.
+  foreach(scenario silent silent-detect silent-while-open window-report command-line)
+    add_test(NAME unattended_${scenario} COMMAND unattended_driver ${scenario})
+    set_tests_properties(unattended_${scenario} PROPERTIES
+      ENVIRONMENT "VS_WINE_WITH=$<TARGET_FILE:vantosweeper>;VS_WINE_XVFB=1"
+      RESOURCE_LOCK x_display TIMEOUT 900)
+  endforeach()
 endif()

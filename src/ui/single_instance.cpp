@@ -1,5 +1,9 @@
 #include "ui/single_instance.h"
 
+#include <windows.h>
+
+#include <initializer_list>
+
 #include "engine/message_pump.h"
 
 namespace vs::ui {
@@ -17,6 +21,8 @@ SingleInstance::SingleInstance() {
   // The window of a copy on this desktop carries the product's title.
   if (FindWindowA(nullptr, kProductTitle)) anotherCopy_ = true;
   for (const char* name : {kSharedMarker, kLocalMarker}) {
+    // Success leaves the last error alone unless the marker existed: start from a clean one.
+    SetLastError(ERROR_SUCCESS);
     marker_.reset(CreateMutexA(nullptr, FALSE, name));
     const DWORD error = GetLastError();
     if (marker_) {
