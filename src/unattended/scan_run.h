@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "engine/scan_mode.h"
 #include "engine/scan_session.h"
