@@ -15,7 +15,8 @@ file(GLOB VS_NATIVE_TESTS CONFIGURE_DEPENDS tests/native/*.cpp)
 add_executable(vs_native_tests ${VS_NATIVE_TESTS} ${VS_CONFORMANCE_ROWS}
   tests/conformance/host_folder.cpp)
 target_include_directories(vs_native_tests PRIVATE tests)
-target_link_libraries(vs_native_tests PRIVATE vs_sim vs_samples vs_ui_rules GTest::gtest_main)
+target_link_libraries(vs_native_tests PRIVATE vs_sim vs_samples vs_ui_rules vs_unattended
+  GTest::gtest_main)
 gtest_discover_tests(vs_native_tests DISCOVERY_TIMEOUT 60)
 
 

@@ -4,7 +4,6 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(HIVEX REQUIRED IMPORTED_TARGET hivex)
 
 add_library(vs_linux STATIC
-  src/platform/linux/utf16_text.cpp
   src/platform/linux/variable_expansion.cpp
   src/platform/linux/software_hive.cpp
   src/platform/linux/hive_key.cpp

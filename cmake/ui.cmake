@@ -8,13 +8,14 @@ add_library(vs_ui STATIC
   src/ui/main_dialog_report.cpp
   src/ui/message_box.cpp
   src/ui/scan_app.cpp
+  src/ui/single_instance.cpp
   src/ui/skin_button.cpp
   src/ui/suite_check.cpp
   src/ui/title_static.cpp
   src/ui/web_pages.cpp
   src/ui/window_shape.cpp
 )
-target_link_libraries(vs_ui PUBLIC vs_win32 vs_ui_rules user32 gdi32 advapi32 shell32)
+target_link_libraries(vs_ui PUBLIC vs_win32 vs_ui_rules vs_unattended user32 gdi32 advapi32 shell32)
 
 add_executable(vantosweeper WIN32 src/ui/main.cpp src/ui/resources/vantosweeper.rc)
 target_link_libraries(vantosweeper PRIVATE vs_ui)
@@ -29,6 +30,11 @@ set_property(SOURCE src/ui/resources/vantosweeper.rc APPEND PROPERTY OBJECT_DEPE
 add_executable(ui_driver tests/wine/ui/ui_driver.cpp tests/wine/ui/tool_window.cpp
   tests/wine/ui/demo_machine.cpp)
 target_link_libraries(ui_driver PRIVATE vs_samples user32 advapi32)
+
+# The program that starts the tool with a command line in the tests of unattended runs.
+add_executable(unattended_driver tests/wine/ui/unattended_driver.cpp tests/wine/ui/tool_window.cpp
+  tests/wine/ui/demo_machine.cpp)
+target_link_libraries(unattended_driver PRIVATE vs_samples user32 advapi32)
 
 # In-process tests of the user interface on the real system: the message box's answers and
 # layout, the region from a picture, the scaling of controls and the skins.
@@ -48,4 +54,11 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   endforeach()
   set_tests_properties(vs_ui_tests ui_full-scan ui_cancel ui_suite PROPERTIES
     RESOURCE_LOCK x_display TIMEOUT 900)
+  # Unattended runs: the tool started with a command line on the demo machine, beside the driver.
+  foreach(scenario silent silent-detect silent-while-open window-report command-line)
+    add_test(NAME unattended_${scenario} COMMAND unattended_driver ${scenario})
+    set_tests_properties(unattended_${scenario} PROPERTIES
+      ENVIRONMENT "VS_WINE_WITH=$<TARGET_FILE:vantosweeper>;VS_WINE_XVFB=1"
+      RESOURCE_LOCK x_display TIMEOUT 900)
+  endforeach()
 endif()

@@ -20,12 +20,21 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 target_include_directories(gtest BEFORE PUBLIC ${CMAKE_SOURCE_DIR}/tests/wine/gtest_custom)
 target_sources(gtest PRIVATE ${CMAKE_SOURCE_DIR}/tests/wine/gtest_custom/notification.cpp)
 
-# Tests of the real backend and of the engine on a real file system. The 64-bit tree runs them
-# under 64-bit Wine, one fresh prefix per run (tests/wine/run-in-prefix); the 32-bit tree only
-# builds them, since 32-bit Wine cannot start on every machine that builds.
+# Tests of the real backend and of the engine on a real file system, run under Wine, one fresh
+# prefix per run (tests/wine/run-in-prefix, which takes the Wine of the program's architecture).
+# The 64-bit tree always runs them. The 32-bit tree holds the shipped program: it runs them under
+# 32-bit Wine where this kernel starts 32-bit programs and 32-bit Wine is installed, and elsewhere
+# only builds them.
 file(GLOB VS_WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
-if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/wine/run-in-prefix)
+if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/wine/run-in-prefix)
+  else()
+    execute_process(COMMAND ${CMAKE_SOURCE_DIR}/scripts/runs-32bit RESULT_VARIABLE VS_32BIT_PROBE)
+    if(VS_32BIT_PROBE EQUAL 0 AND EXISTS /usr/lib/wine/wine)
+      set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/wine/run-in-prefix)
+    endif()
+  endif()
 endif()
 add_executable(vs_wine_tests ${VS_WINE_TESTS} tests/conformance/run_row.cpp
   tests/conformance/file_rows.cpp tests/conformance/registry_rows.cpp

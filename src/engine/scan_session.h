@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "engine/attachment_record.h"
 #include "platform/platform.h"
@@ -49,6 +51,10 @@ struct ScanSession {
   // built-in table here and unscrambles its patterns, once.
   std::uint8_t attachmentPatternRestored = 0;
   AttachmentRecord attachmentTable[kAttachmentCount] = {};
+
+  // A scan that changes nothing: the images of running programs that the memory scan reported, so
+  // that the walk of their drives does not report them twice.
+  std::vector<std::string> runningImagesDetected;
 };
 
 struct DetectorEntry;

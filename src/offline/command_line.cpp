@@ -101,8 +101,13 @@ W32/Talvorn.Trojan family, with the signatures and rules of the Windows tool.
 Registry values are judged as the Windows tool judges them; %SystemRoot% and %windir%
 stand for the installation's Windows folder, other variables are left as they are.
 
-Exit status: 0 nothing found, 1 infected files found (and removed with --remove;
-lines ending in "Unable to remove" tell which were not), 2 error or interrupted scan.
+Exit status, the same as the Windows tool's:
+  0  nothing found
+  1  infected files found, and all removed (without --remove: reported)
+  3  infected files found, and some remain (lines ending in "Unable to remove"
+     or "Remove failed" tell which)
+  2  the scan could not run or did not finish (command line, unusable volume,
+     unreadable hive, Ctrl-C)
 )";
 }
 

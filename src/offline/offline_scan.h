@@ -3,18 +3,15 @@
 // there, so there is no memory scan, nothing is killed, and nothing is left for the next start.
 #pragma once
 
+#include "engine/scan_mode.h"
 #include "engine/scan_session.h"
 
 namespace vs::offline {
 
-enum class ScanMode {
-  // Every file is tested and each infected one reported as "%s     %s detected"; nothing on the
-  // volumes or in the registry is changed.
-  DetectOnly,
-  // Infected files are deleted and the registry cleaned with the Windows tool's own steps and
-  // report lines.
-  Remove,
-};
+// DetectOnly reports every infected file and changes nothing on the volumes or in the registry;
+// Remove deletes infected files and cleans the registry with the Windows tool's own steps and
+// report lines.
+using vs::ScanMode;
 
 // Runs the scan on the calling thread. The platform's main window gets the report lines and the
 // status texts.

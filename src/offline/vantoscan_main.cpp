@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/exit_code.h"
 #include "offline/command_line.h"
 #include "offline/offline_scan.h"
 #include "offline/scan_output.h"
@@ -17,10 +18,6 @@
 #include "platform/linux/mounted_volume.h"
 
 namespace {
-
-constexpr int kExitClean = 0;
-constexpr int kExitInfected = 1;
-constexpr int kExitError = 2;
 
 volatile std::sig_atomic_t interrupted = 0;
 
@@ -33,7 +30,7 @@ void onInterrupt(int signal) {
 
 int failWith(const std::string& text) {
   std::fprintf(stderr, "vantoscan: %s\n", text.c_str());
-  return kExitError;
+  return vs::kExitCouldNotRun;
 }
 
 bool mountDrives(const vs::offline::Options& options, vs::linux_host::DriveTable& drives,
@@ -60,7 +57,7 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(vs::offline::usageText(), stdout);
-    return kExitClean;
+    return 0;
   }
 
   vs::ScanSession session;
@@ -103,11 +100,9 @@ int main(int argc, char** argv) {
 
   std::signal(SIGINT, onInterrupt);
   std::signal(SIGTERM, onInterrupt);
-  vs::offline::runOfflineScan(
-      os, session,
-      options.remove ? vs::offline::ScanMode::Remove : vs::offline::ScanMode::DetectOnly);
+  const vs::ScanMode mode = options.remove ? vs::ScanMode::Remove : vs::ScanMode::DetectOnly;
+  vs::offline::runOfflineScan(os, session, mode);
 
   if (std::ferror(stdout) || std::fflush(stdout) != 0) return failWith("cannot write the report");
-  if (session.cancelRequested) return kExitError;
-  return session.filesInfected > 0 ? kExitInfected : kExitClean;
+  return vs::scanExitCode(session, mode);
 }

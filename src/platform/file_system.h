@@ -74,6 +74,7 @@ class WritableFile {
 enum class WriteMode {
   CreateNew,        // a file that must not exist yet, created with read and write permission
   ExistingAtStart,  // an existing file, positioned at its start; nothing is cut off
+  CreateOrReplace,  // a new file, or an existing one emptied (CREATE_ALWAYS)
 };
 
 class FileSystem {

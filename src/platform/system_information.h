@@ -61,6 +61,8 @@ class SystemInformation {
   // WideCharToMultiByte to the ANSI code page, no flags. length -1 converts up to and with the
   // terminator. Returns the bytes written, 0 on failure (also when the result does not fit).
   virtual int wideToAnsi(const char16_t* text, int length, char* out, int capacity) = 0;
+  // MultiByteToWideChar from the ANSI code page, no flags: the same contract the other way.
+  virtual int ansiToWide(const char* text, int length, char16_t* out, int capacity) = 0;
 
   // OpenProcessToken on the current process; null when it cannot be opened.
   virtual std::unique_ptr<AccessToken> openProcessToken(std::uint32_t desiredAccess) = 0;

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -164,6 +165,32 @@ TEST_F(LinuxPlatformTest, InstallationFoldersAnswerTheDirectoryQueriesAndTheExpa
     EXPECT_EQ(os.expandEnvironmentStrings(c.text, out, sizeof out), std::strlen(c.expanded) + 1);
     EXPECT_STREQ(out, c.expanded) << c.text;
   }
+}
+
+// The host's names are UTF-8; bytes that are not UTF-8 still come out, as U+FFFD each.
+TEST_F(LinuxPlatformTest, AnsiTextIsTakenAsUtf8) {
+  const struct {
+    const char* text;
+    std::u16string wide;
+  } cases[] = {
+      {"C:\\Donn\xC3\xA9"
+       "es",
+       u"C:\\Donn\u00E9es"},
+      {"\xE2\x82\xAC \xF0\x9F\x98\x80", u"\u20AC \U0001F600"},
+      {"a\xC3", u"a\uFFFD"},                    // cut short
+      {"\xC0\xAFx", u"\uFFFD\uFFFDx"},          // an overlong "/"
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // a surrogate spelled in UTF-8
+      {"\x80\xBF", u"\uFFFD\uFFFD"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    char16_t out[32];
+    const int units = os.ansiToWide(c.text, static_cast<int>(std::strlen(c.text)), out, 32);
+    EXPECT_EQ(std::u16string(out, static_cast<std::size_t>(std::max(units, 0))), c.wide);
+  }
+  char16_t small[2];
+  EXPECT_EQ(os.ansiToWide("abc", -1, small, 2), 0);
+  EXPECT_EQ(os.lastError(), kErrorInsufficientBuffer);
 }
 
 TEST_F(LinuxPlatformTest, AnInterruptEndsTheScanWithItsStatistics) {

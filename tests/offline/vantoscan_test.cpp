@@ -180,7 +180,7 @@ TEST_F(VantoscanTest, ReadOnlyVolumeIsScannedAndNothingIsRemoved) {
   EXPECT_THAT(reportBody(detection), UnorderedElementsAreArray(linesFor(tree, "detected")));
 
   const CommandResult removal = readOnly("--remove " + tree.volume);
-  EXPECT_EQ(removal.exitCode, 1);
+  EXPECT_EQ(removal.exitCode, 3);
   EXPECT_THAT(reportBody(removal), UnorderedElementsAreArray(linesFor(tree, "Unable to remove")));
   EXPECT_THAT(removal.errors, HasSubstr("mounted read-only"));
   EXPECT_THAT(removal.errors, HasSubstr("cannot save a copy of " + tree.hive));

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/utf16_text.h"
+#include "engine/utf16_text.h"
 #include "platform/windows_text.h"
 
 namespace vs::linux_host {

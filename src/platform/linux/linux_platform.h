@@ -60,6 +60,7 @@ class LinuxPlatform : public NotRunningPlatform {
   std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
                                          std::uint32_t size) override;
   int wideToAnsi(const char16_t* text, int length, char* out, int capacity) override;
+  int ansiToWide(const char* text, int length, char16_t* out, int capacity) override;
   void sleep(unsigned milliseconds) override;
   std::uint32_t tickCount() override;
   void exitProcess(unsigned exitCode) override;

@@ -1,14 +1,15 @@
 // The installation as a system: its folders, its version line, the expansion of the variables
 // that name its Windows folder, and UTF-8 as its code page; the clock and the program's end are
 // this host's.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
 
+#include "engine/utf16_text.h"
 #include "platform/linux/linux_platform.h"
-#include "platform/linux/utf16_text.h"
 #include "platform/linux/variable_expansion.h"
 #include "platform/windows_text.h"
 
@@ -73,6 +74,18 @@ int LinuxPlatform::wideToAnsi(const char16_t* text, int length, char* out, int c
     return 0;
   }
   std::memcpy(out, converted.data(), converted.size());
+  return static_cast<int>(converted.size());
+}
+
+// The names of the mounted volumes, which stand for the ANSI text here, are UTF-8.
+int LinuxPlatform::ansiToWide(const char* text, int length, char16_t* out, int capacity) {
+  const std::size_t count = length >= 0 ? static_cast<std::size_t>(length) : std::strlen(text) + 1;
+  const std::u16string converted = utf8ToUtf16(text, count);
+  if (capacity < 0 || converted.size() > static_cast<std::size_t>(capacity)) {
+    fail(kErrorInsufficientBuffer);
+    return 0;
+  }
+  std::copy(converted.begin(), converted.end(), out);
   return static_cast<int>(converted.size());
 }
 

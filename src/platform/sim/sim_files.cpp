@@ -274,9 +274,21 @@ bool SimMachine::copyFile(const char* source, const char* destination) {
 }
 
 std::unique_ptr<WritableFile> SimMachine::openForWriting(const char* path, WriteMode mode) {
-  log(std::string(mode == WriteMode::CreateNew ? "create " : "openForWriting ") + path);
+  const char* verb = mode == WriteMode::CreateNew         ? "create "
+                     : mode == WriteMode::CreateOrReplace ? "createOrReplace "
+                                                          : "openForWriting ";
+  log(verb + std::string(path));
   Node* node = find(path);
-  if (mode == WriteMode::CreateNew) {
+  if (mode == WriteMode::CreateOrReplace && node) {
+    if (node->isDirectory() || (node->attributes & kAttrReadOnly) || node->denyWrite) {
+      fail(kErrorAccessDenied);
+      return nullptr;
+    }
+    releaseSpace(node->content.size());
+    node->content.clear();
+    return std::make_unique<Writer>(*this, *node);
+  }
+  if (mode != WriteMode::ExistingAtStart) {
     if (node) {
       fail(kErrorFileExists);
       return nullptr;

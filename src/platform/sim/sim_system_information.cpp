@@ -158,6 +158,21 @@ int SimMachine::wideToAnsi(const char16_t* text, int length, char* out, int capa
   return static_cast<int>(count);
 }
 
+int SimMachine::ansiToWide(const char* text, int length, char16_t* out, int capacity) {
+  if (ansiConversionFails) {
+    fail(kErrorNoUnicodeTranslation);
+    return 0;
+  }
+  const std::size_t count = length >= 0 ? static_cast<std::size_t>(length) : std::strlen(text) + 1;
+  if (count > static_cast<std::size_t>(capacity)) {
+    fail(kErrorInsufficientBuffer);
+    return 0;
+  }
+  // Latin-1 stands for the ANSI code page: every byte is the code point of its value.
+  for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<unsigned char>(text[i]);
+  return static_cast<int>(count);
+}
+
 void SimMachine::sleep(unsigned milliseconds) {
   log("sleep " + std::to_string(milliseconds));
   sleeps.push_back(milliseconds);

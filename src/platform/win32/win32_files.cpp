@@ -18,7 +18,6 @@ static_assert(kErrorFileExists == ERROR_FILE_EXISTS);
 static_assert(kErrorDiskFull == ERROR_DISK_FULL);
 static_assert(kErrorNegativeSeek == ERROR_NEGATIVE_SEEK);
 
-
 void fillEntry(DirectoryEntry& entry, const WIN32_FIND_DATAA& data) {
   const std::size_t length = strnlen(data.cFileName, sizeof entry.name - 1);
   std::memcpy(entry.name, data.cFileName, length);
@@ -172,7 +171,9 @@ bool Win32Platform::copyFile(const char* source, const char* destination) {
 }
 
 std::unique_ptr<WritableFile> Win32Platform::openForWriting(const char* path, WriteMode mode) {
-  const DWORD disposition = mode == WriteMode::CreateNew ? CREATE_NEW : OPEN_EXISTING;
+  const DWORD disposition = mode == WriteMode::CreateNew         ? CREATE_NEW
+                            : mode == WriteMode::CreateOrReplace ? CREATE_ALWAYS
+                                                                 : OPEN_EXISTING;
   win32::FileHandle handle(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle) {

@@ -63,6 +63,7 @@ class Win32Platform : public Platform {
   std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
                                          std::uint32_t size) override;
   int wideToAnsi(const char16_t* text, int length, char* out, int capacity) override;
+  int ansiToWide(const char* text, int length, char16_t* out, int capacity) override;
   std::unique_ptr<AccessToken> openProcessToken(std::uint32_t desiredAccess) override;
   bool lookupPrivilegeValue(const char* name, PrivilegeId& privilege) override;
   bool exitWindows(std::uint32_t flags, std::uint32_t reserved) override;

@@ -113,6 +113,13 @@ int Win32Platform::wideToAnsi(const char16_t* text, int length, char* out, int c
   return result;
 }
 
+int Win32Platform::ansiToWide(const char* text, int length, char16_t* out, int capacity) {
+  const int result =
+      MultiByteToWideChar(CP_ACP, 0, text, length, reinterpret_cast<wchar_t*>(out), capacity);
+  if (result == 0) failed();
+  return result;
+}
+
 void Win32Platform::sleep(unsigned milliseconds) {
   Sleep(milliseconds);
 }

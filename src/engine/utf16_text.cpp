@@ -1,8 +1,8 @@
-#include "platform/linux/utf16_text.h"
+#include "engine/utf16_text.h"
 
 #include <cstdint>
 
-namespace vs::linux_host {
+namespace vs {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -61,4 +61,52 @@ std::string utf16LeBytesToUtf8(const char* bytes, std::size_t length) {
   return utf16ToUtf8(units.data(), units.size());
 }
 
-}  // namespace vs::linux_host
+std::u16string utf8ToUtf16(const char* text, std::size_t length) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text);
+  std::u16string out;
+  out.reserve(length);
+  for (std::size_t i = 0; i < length;) {
+    const std::uint8_t lead = bytes[i];
+    // The sequence's length, and the smallest code point it may carry (shorter forms are not
+    // valid UTF-8).
+    std::size_t count = 1;
+    char32_t c = lead;
+    char32_t smallest = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      count = 2;
+      c = lead & 0x1F;
+      smallest = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      count = 3;
+      c = lead & 0x0F;
+      smallest = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      count = 4;
+      c = lead & 0x07;
+      smallest = 0x10000;
+    } else if (lead >= 0x80) {
+      count = 0;  // a continuation byte, or a lead byte that no valid sequence has
+    }
+    bool valid = count > 0 && i + count <= length;
+    for (std::size_t k = 1; valid && k < count; ++k) {
+      valid = (bytes[i + k] & 0xC0) == 0x80;
+      c = (c << 6) | (bytes[i + k] & 0x3F);
+    }
+    valid = valid && c >= smallest && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
+    if (!valid) {
+      out += static_cast<char16_t>(kReplacement);
+      ++i;
+      continue;
+    }
+    if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+    i += count;
+  }
+  return out;
+}
+
+}  // namespace vs
