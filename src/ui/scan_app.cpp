@@ -8,8 +8,9 @@
 
 namespace vs::ui {
 
-// The engine's questions ("Terminate the Scan now?", the restart) appear in the tool's own box.
-CScanApp::CScanApp() : machine_(&SkinMessageBox), scan_(machine_, session_) {}
+// The engine's questions ("Terminate the Scan now?", the restart) appear in the tool's own box,
+// and the status line is brought up to date whenever the engine is about to stand still.
+CScanApp::CScanApp() : machine_(&SkinMessageBox, &ShowWaitingStatus), scan_(machine_, session_) {}
 
 int CScanApp::InitInstance() {
   // A second copy ends silently, without waking the first.

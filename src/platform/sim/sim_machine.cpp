@@ -287,6 +287,11 @@ void SimMachine::log(const std::string& line) {
   if (logCalls) calls.push_back(line);
 }
 
+void SimMachine::blocking(const std::string& line) {
+  if (beforeBlocking) beforeBlocking(line);
+  log(line);
+}
+
 bool SimMachine::fail(std::uint32_t error) {
   lastError_ = error;
   return false;
@@ -414,6 +419,7 @@ bool SimMachine::deleteFile(const char* path) {
 
 std::intptr_t SimMachine::sendMessage(WindowHandle, std::uint32_t message, std::uintptr_t,
                                       std::intptr_t) {
+  if (onSendAnswered) return onSendAnswered(message);
   if (onSend) onSend(message);
   return 0;
 }
@@ -428,7 +434,7 @@ bool SimMachine::peekMessage(WindowMessage& message) {
 void SimMachine::dispatchMessage(const WindowMessage& message) { dispatched.push_back(message); }
 
 int SimMachine::skinMessageBox(const char* text, const char* caption, unsigned type) {
-  log(std::string("messageBox ") + text);
+  blocking(std::string("messageBox ") + text);
   messageBoxes.push_back({text, caption, type});
   if (messageBoxAnswers.empty()) return kIdNo;
   const int answer = messageBoxAnswers.front();
@@ -437,7 +443,7 @@ int SimMachine::skinMessageBox(const char* text, const char* caption, unsigned t
 }
 
 void SimMachine::sleep(unsigned milliseconds) {
-  log("sleep " + std::to_string(milliseconds));
+  blocking("sleep " + std::to_string(milliseconds));
   sleeps.push_back(milliseconds);
   clock += milliseconds;
 }

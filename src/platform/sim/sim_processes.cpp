@@ -312,7 +312,7 @@ std::unique_ptr<ServiceManager> SimMachine::openServiceManager(std::uint32_t acc
 }
 
 int SimMachine::messageBox(const char* text, const char* caption, unsigned type) {
-  log(std::string("plainMessageBox ") + text);
+  blocking(std::string("plainMessageBox ") + text);
   plainMessageBoxes.push_back({text, caption, type});
   return kIdOk;
 }

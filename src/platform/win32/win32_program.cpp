@@ -8,6 +8,7 @@ namespace vs {
 static_assert(kMbOk == MB_OK && kMbOkCancelInformation == (MB_OKCANCEL | MB_ICONINFORMATION));
 
 int Win32Platform::messageBox(const char* text, const char* caption, unsigned type) {
+  noticeBlocking();
   return MessageBoxA(nullptr, text, caption, type);
 }
 

@@ -38,11 +38,13 @@ void Win32Platform::dispatchMessage(const WindowMessage& message) {
 }
 
 int Win32Platform::skinMessageBox(const char* text, const char* caption, unsigned type) {
+  noticeBlocking();
   if (messageBox_) return messageBox_(text, caption, type);
   return MessageBoxA(GetActiveWindow(), text, caption, type);
 }
 
 void Win32Platform::sleep(unsigned milliseconds) {
+  noticeBlocking();
   Sleep(milliseconds);
 }
 
