@@ -36,10 +36,6 @@ ControlStates controlStates(WindowPhase phase, bool suiteInstalled) {
   }};
 }
 
-bool windowEnabled(WindowPhase phase) {
-  return phase != WindowPhase::QuestionOpen;
-}
-
 ScanStart scanStartAtTick(bool questionOpen, bool cancelConfirmed) {
   if (questionOpen) return {true, false};
   return {false, cancelConfirmed};

@@ -24,13 +24,10 @@ struct ControlState {
 constexpr int kMainControlCount = 17;
 using ControlStates = std::array<ControlState, kMainControlCount>;
 
-// Every control of the main window in this phase, with or without the maker's suite installed.
-// In the order the handlers apply them: a control is enabled or disabled before it is shown or
-// hidden, and SCAN comes first, so that it is disabled before anything else changes.
+// Every control of the main window in this phase, with or without the maker's suite installed,
+// in the order the handlers apply them (each control is enabled or disabled, then shown or
+// hidden). The question changes no control: the modal box holds the whole window instead.
 ControlStates controlStates(WindowPhase phase, bool suiteInstalled);
-
-// Whether the window itself takes input: not while the question (a modal box) stands over it.
-bool windowEnabled(WindowPhase phase);
 
 // What the scan's timer does at a tick: the scan waits while the question is open, so that it
 // never runs inside the question, and the timer ticks again. A cancel confirmed before the first

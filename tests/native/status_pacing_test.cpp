@@ -69,10 +69,8 @@ struct PacedScan {
   std::vector<std::pair<std::string, std::string>> blockingCalls;
 };
 
-std::string infected(std::uint32_t seed = 1) {
-  samples::SampleOptions options;
-  options.seed = seed;
-  return *samples::buildSample(kSignatureTable[0], options);
+std::string infected() {
+  return *samples::buildSample(kSignatureTable[0], {});
 }
 std::string clean() {
   return samples::buildLookAlike(72704, 9);
