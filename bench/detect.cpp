@@ -41,18 +41,22 @@ int detectOnly(vs::ScanContext& ctx, const char*, const char* path) {
 
 const vs::DetectorEntry kDetectOnly[] = {{vs::kFamilyName, detectOnly}, {nullptr, nullptr}};
 
+// Each directory's listing is closed before its subdirectories are listed, as the walk does: under
+// Wine that order is the faster one.
 long enumerate(vs::Platform& os, const std::string& directory) {
   long entries = 0;
-  auto listing = os.listDirectory((directory + "*.*").c_str());
-  if (!listing) return 0;
-  vs::DirectoryEntry entry;
-  while (listing->next(entry)) {
-    if (std::strcmp(entry.name, ".") == 0 || std::strcmp(entry.name, "..") == 0) continue;
-    ++entries;
-    if (entry.attributes & vs::kAttrDirectory) {
-      entries += enumerate(os, directory + entry.name + "\\");
+  std::vector<std::string> subdirectories;
+  {
+    auto listing = os.listDirectory((directory + "*.*").c_str());
+    if (!listing) return 0;
+    vs::DirectoryEntry entry;
+    while (listing->next(entry)) {
+      if (std::strcmp(entry.name, ".") == 0 || std::strcmp(entry.name, "..") == 0) continue;
+      ++entries;
+      if (entry.attributes & vs::kAttrDirectory) subdirectories.emplace_back(entry.name);
     }
   }
+  for (const std::string& name : subdirectories) entries += enumerate(os, directory + name + "\\");
   return entries;
 }
 

@@ -17,6 +17,18 @@ add_library(vs_ui STATIC
 )
 target_link_libraries(vs_ui PUBLIC vs_win32 vs_ui_rules vs_unattended user32 gdi32 advapi32 shell32)
 
+# The maker's web site, whose two pages the link buttons open: "https://" and a host, nothing
+# more (the page paths are the window's own). A removal tool must never send its users to a site
+# its makers do not own, nor over a connection anyone on the way can rewrite: the default is a
+# name reserved for examples (RFC 2606), which can never belong to anyone, until the maker's own
+# site is set.
+set(VS_SITE "https://www.kestrin.example" CACHE STRING
+  "Scheme and host of the maker's web site that the window's links open")
+if(NOT VS_SITE MATCHES "^https://[A-Za-z0-9]([A-Za-z0-9.-]*[A-Za-z0-9])?(:[0-9]+)?$")
+  message(FATAL_ERROR "VS_SITE must be https:// followed by a host name, not \"${VS_SITE}\"")
+endif()
+target_compile_definitions(vs_ui PRIVATE "VS_SITE=\"${VS_SITE}\"")
+
 add_executable(vantosweeper WIN32 src/ui/main.cpp src/ui/resources/vantosweeper.rc)
 target_link_libraries(vantosweeper PRIVATE vs_ui)
 # The resource script names its bitmaps and icon relative to its own folder; a changed picture
@@ -28,8 +40,10 @@ set_property(SOURCE src/ui/resources/vantosweeper.rc APPEND PROPERTY OBJECT_DEPE
 
 # The program that drives the tool from outside in the window tests and the demo.
 add_executable(ui_driver tests/wine/ui/ui_driver.cpp tests/wine/ui/tool_window.cpp
-  tests/wine/ui/demo_machine.cpp)
+  tests/wine/ui/demo_machine.cpp tests/wine/ui/page_recorder.cpp)
 target_link_libraries(ui_driver PRIVATE vs_samples user32 advapi32)
+# The driver checks that the links open exactly the configured site's pages.
+target_compile_definitions(ui_driver PRIVATE "VS_SITE=\"${VS_SITE}\"")
 
 # The program that starts the tool with a command line in the tests of unattended runs.
 add_executable(unattended_driver tests/wine/ui/unattended_driver.cpp tests/wine/ui/tool_window.cpp
@@ -47,12 +61,12 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   add_test(NAME vs_ui_tests COMMAND vs_ui_tests)
   # The window tests: the real program driven from outside, one scenario (and one Wine start)
   # each. They share the X display's pointer and screen, so they run one at a time.
-  foreach(scenario full-scan cancel suite)
+  foreach(scenario full-scan cancel suite restart)
     add_test(NAME ui_${scenario}
       COMMAND bash ${CMAKE_SOURCE_DIR}/tests/wine/ui/${scenario}.sh ${CMAKE_BINARY_DIR})
     set_tests_properties(ui_${scenario} PROPERTIES TIMEOUT 900)
   endforeach()
-  set_tests_properties(vs_ui_tests ui_full-scan ui_cancel ui_suite PROPERTIES
+  set_tests_properties(vs_ui_tests ui_full-scan ui_cancel ui_suite ui_restart PROPERTIES
     RESOURCE_LOCK x_display TIMEOUT 900)
   # Unattended runs: the tool started with a command line on the demo machine, beside the driver.
   foreach(scenario silent silent-detect silent-while-open window-report command-line)

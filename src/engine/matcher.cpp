@@ -34,13 +34,14 @@ int findMatchingRecord(const SignatureRecord* table, ReadableFile& file, const P
 int examineFile(Platform& os, const char* path, std::int64_t listedSize, std::int64_t* length) {
   // Every record demands a length; a file whose listed length none accepts cannot match, so it
   // is not opened at all. The length is taken again from the open file.
-  if (listedSize >= 0 && !anyRecordAcceptsSize(kSignatureTable, listedSize)) return -1;
+  static const AcceptedSizes accepted(kSignatureTable);
+  if (listedSize >= 0 && !accepted.accepts(listedSize)) return -1;
   std::unique_ptr<ReadableFile> file = os.openForReading(path);
   if (!file) return -1;
   const std::int64_t fileLength = file->length();
   if (length) *length = fileLength;
   // Lengths of 2 GiB and more fit no record; they are kept out of the 32-bit address mapping.
-  if (fileLength < 0 || fileLength > 0x7FFFFFFF || !anyRecordAcceptsSize(kSignatureTable, fileLength)) {
+  if (fileLength < 0 || fileLength > 0x7FFFFFFF || !accepted.accepts(fileLength)) {
     return -1;
   }
   PeImageInfo info;

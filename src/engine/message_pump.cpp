@@ -1,6 +1,7 @@
 #include "engine/message_pump.h"
 
 #include "engine/product.h"
+#include "engine/status_channel.h"
 
 namespace vs {
 
@@ -12,6 +13,7 @@ constexpr std::uint32_t kEmptyQueuePause = 5;
 
 void pumpOneMessage(ScanContext& ctx) {
   ScanSession& s = ctx.session;
+  if (s.statusHeld) sendHeldStatusText(ctx);
   if (s.queueSeenEmpty && ctx.os.tickCount() - s.lastEmptyQueueTick < kEmptyQueuePause) return;
   WindowMessage message;
   if (!ctx.os.peekMessage(message)) {

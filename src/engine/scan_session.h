@@ -47,6 +47,13 @@ struct ScanSession {
   std::uint32_t lastEmptyQueueTick = 0;
   std::uint8_t queueSeenEmpty = 0;
 
+  // The window may answer a status text with a number of milliseconds during which it wants no
+  // other (it would not show it): until then statusText is kept up to date but not sent, and the
+  // newest text is sent at the first pump after that time.
+  std::uint32_t statusQuietUntil = 0;
+  std::uint8_t statusQuiet = 0;
+  std::uint8_t statusHeld = 0;
+
   // The encoded-attachment table as the check uses it: the first check of the run copies the
   // built-in table here and unscrambles its patterns, once.
   std::uint8_t attachmentPatternRestored = 0;

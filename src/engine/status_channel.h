@@ -6,8 +6,12 @@
 
 namespace vs {
 
-// Copies text into statusText (cut to fit) and sends StatusMsgSetText.
+// Copies text into statusText (cut to fit) and sends StatusMsgSetText, unless the window asked
+// for no text just now: then the text is held for sendHeldStatusText.
 void sendStatusText(ScanContext& ctx, const char* text);
+
+// Sends the newest held status text once the window's quiet time is over (the message pump asks).
+void sendHeldStatusText(ScanContext& ctx);
 
 // Formats one report line into reportLine (cut to fit) and sends StatusMsgAddLine.
 void sendReportLine(ScanContext& ctx, const char* format, ...)

@@ -32,13 +32,20 @@ std::string targetName(const char* path) {
 }
 
 // The system names a second program of the same image "name#1", and so on; any other name that
-// merely begins with the target belongs to another program.
+// merely begins with the target ("name#", "name#x", "name#1a", "nameX") belongs to another
+// program.
 bool instanceMatches(const char* instance, const std::string& target) {
   const std::size_t length = target.size();
   if (std::strlen(instance) < length) return false;
   const std::string head(instance, length);
   if (!equalsIgnoringCase(head.c_str(), target.c_str())) return false;
-  return instance[length] == '\0' || instance[length] == '#';
+  const char* rest = instance + length;
+  if (*rest == '\0') return true;
+  if (*rest != '#' || rest[1] == '\0') return false;
+  for (const char* digit = rest + 1; *digit; ++digit) {
+    if (*digit < '0' || *digit > '9') return false;
+  }
+  return true;
 }
 
 // Reads the counter-name list and finds the process object and its id counter.

@@ -6,12 +6,16 @@
 
 #include <windows.h>
 
+#include <array>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "engine/scan_session.h"
 #include "ui/control.h"
 #include "ui/dialog.h"
 #include "ui/gdi.h"
+#include "ui/main_window_rules.h"
 #include "ui/skin_button.h"
 #include "ui/status_line_throttle.h"
 #include "ui/title_static.h"
@@ -30,11 +34,15 @@ class CMainDlg : public Dialog {
 
   void OnScan();
   void OnScanTimer();
-  // Copies the session's status text into the status line. A text from the scan may wait for the
-  // next one when the line was repainted moments ago; `forced` shows it at once.
-  void OnSetStatusText(bool forced);
+  // Copies the session's status text into the status line. During a scan the line shows at most
+  // one text per interval, `forced` aside, and the answer tells the scan how long to hold its
+  // texts.
+  LRESULT OnSetStatusText(bool forced);
   void OnAddReportLine();
   void UpdateListExtent();
+  // The thread is about to stand still (a message box, a pause): the newest status text is put on
+  // screen first.
+  void ShowWaitingStatus();
 
  protected:
   BOOL onInitDialog() override;
@@ -47,17 +55,25 @@ class CMainDlg : public Dialog {
 
  private:
   void bindControls();
+  // Shows, hides, enables and disables the controls as the phase wants them.
+  void applyPhase(WindowPhase phase);
   void setTexts();
-  void applySuiteState();
   void makeTitleFont();
   void loadBackground();
   void attachSkins();
   // Cancel, Escape, system Close and X: ends the window when no scan runs, else asks first.
   void cancelRule(const char* caption);
   void paint();
+  // Sets the status line to the session's status text and paints it.
+  void showStatusText();
+  // Puts statusChannelProc in front of the dialog manager as the window's procedure.
+  void answerStatusChannelDirectly();
+  static LRESULT CALLBACK statusChannelProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
 
   ScanContext& scan_;
   HICON icon_;
+  bool suiteInstalled_ = false;
 
   CExButton okButton_;
   CExButton cancelButton_;
@@ -76,6 +92,8 @@ class CMainDlg : public Dialog {
   CExButton logoButton_;
   Control reportGroup_;
   Control reportList_;
+  // Every control with its template id, in template order.
+  const std::array<std::pair<int, Control*>, kMainControlCount> controlsById_;
 
   Font titleFont_;
   Font headingFont_;
@@ -88,6 +106,15 @@ class CMainDlg : public Dialog {
   int backgroundHeight_ = 0;
 
   StatusLineThrottle statusThrottle_;
+  std::string statusShown_;
+
+  // The window whose StatusChannel messages statusChannelProc answers (the program has one), and
+  // the dialog manager's procedure, which gets every other message.
+  static CMainDlg* channelWindow_;
+  static WNDPROC dialogManagerProc_;
 };
+
+// The main window's ShowWaitingStatus while it exists; the machine calls it before it blocks.
+void ShowWaitingStatus();
 
 }  // namespace vs::ui

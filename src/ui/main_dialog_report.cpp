@@ -1,18 +1,44 @@
 // The main window's side of the StatusChannel: the status line and the report list.
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "ui/main_dialog.h"
 #include "ui/report_list_rules.h"
+#include "ui/ui_state.h"
 
 namespace vs::ui {
 
-void CMainDlg::OnSetStatusText(bool forced) {
-  if (!statusLine_.bound()) return;
+LRESULT CMainDlg::OnSetStatusText(bool forced) {
+  if (!statusLine_.bound()) return 0;
+  const DWORD now = GetTickCount();
+  const bool scanning = scan_.session.scanRunning != 0;
   // Outside a scan every text is shown as it comes.
-  if (statusThrottle_.showNow(GetTickCount(), forced || !scan_.session.scanRunning)) {
-    statusLine_.setText(scan_.session.statusText);
+  if (statusThrottle_.showNow(now, forced || !scanning)) showStatusText();
+  // The scan holds its texts for the rest of the interval and then sends the newest.
+  return scanning ? static_cast<LRESULT>(statusThrottle_.untilDue(now)) : 0;
+}
+
+void CMainDlg::ShowWaitingStatus() {
+  if (!statusLine_.bound()) return;
+  if (statusShown_ != scan_.session.statusText) {
+    statusThrottle_.showNow(GetTickCount(), true);
+    showStatusText();
+    return;
   }
+  // A text set moments ago may not be painted yet.
+  UpdateWindow(statusLine_.hwnd());
+}
+
+void CMainDlg::showStatusText() {
+  statusShown_ = scan_.session.statusText;
+  statusLine_.setText(statusShown_.c_str());
+  // Painted at once: during a scan the thread looks at its queue only every few milliseconds.
+  UpdateWindow(statusLine_.hwnd());
+}
+
+void ShowWaitingStatus() {
+  if (auto* window = dynamic_cast<CMainDlg*>(mainDialog)) window->ShowWaitingStatus();
 }
 
 void CMainDlg::OnAddReportLine() {

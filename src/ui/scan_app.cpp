@@ -10,9 +10,10 @@
 
 namespace vs::ui {
 
-// The engine's questions ("Terminate the Scan now?", the restart) appear in the tool's own box.
+// The engine's questions ("Terminate the Scan now?", the restart) appear in the tool's own box,
+// and the status line is brought up to date whenever the engine is about to stand still.
 CScanApp::CScanApp(const char* arguments)
-    : machine_(&SkinMessageBox),
+    : machine_(&SkinMessageBox, &ShowWaitingStatus),
       run_(unattended::parseCommandLine(arguments), session_),
       scan_(machine_, session_, detectorTableFor(run_.mode())) {}
 

@@ -167,6 +167,31 @@ TEST(MatcherRules, SizeModes) {
   }
 }
 
+TEST(MatcherRules, GatheredSizesAnswerAsTheRecordsDo) {
+  const std::vector<std::vector<SignatureRecord>> tables = {
+      {kSignatureTable, kSignatureTable + kSignatureCount},
+      // Overlapping and touching ranges, an unknown mode, a record ending the table early.
+      {testRecord(1000), testRecord(20000, kSizeNear), testRecord(24095),
+       testRecord(28191, kSizeNear), testRecord(50000, 4), testRecord(60000, kSizeNear)},
+      {testRecord(1000), testRecord(5, kSizeAny)},
+      {},
+  };
+  for (std::vector<SignatureRecord> table : tables) {
+    table.push_back(SignatureRecord{});
+    const AcceptedSizes accepted(table.data());
+    std::vector<std::int64_t> lengths = {0, -1, 0x7FFFFFFF, std::int64_t{1} << 40};
+    for (const SignatureRecord& record : table) {
+      for (const std::int64_t delta : {-4097, -4096, -4095, -1, 0, 1, 4095, 4096, 4097}) {
+        lengths.push_back(std::int64_t{record.fileSize} + delta);
+      }
+    }
+    for (const std::int64_t length : lengths) {
+      EXPECT_EQ(accepted.accepts(length), anyRecordAcceptsSize(table.data(), length))
+          << "length " << length << " in a table of " << table.size() - 1;
+    }
+  }
+}
+
 TEST(MatcherRules, FirstMatchingRecordWins) {
   const std::string file = withProbes(oneSection(), 0xB00, 0xF00);
   const auto size = static_cast<std::int32_t>(file.size());

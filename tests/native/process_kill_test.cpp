@@ -159,6 +159,26 @@ TEST_F(ProcessKillTest, PerformanceDataMatchTheInstanceNameAndItsNumberedTwins) 
   }
 }
 
+TEST_F(ProcessKillTest, PerformanceDataTwinsAreNumberedWithDigitsOnly) {
+  struct Case {
+    const char* instance;
+    bool killed;
+  };
+  const Case cases[] = {
+      {"evil", true},    {"EVIL#12", true},  {"evil#", false},
+      {"evil#x", false}, {"evil#1a", false}, {"evilX", false},
+  };
+  os.versionInfo = kWindows7;
+  std::vector<std::uint32_t> wanted;
+  for (const Case& c : cases) {
+    sim::SimProcess& process = start(std::string("C:\\run\\") + c.instance + "\\evil.exe");
+    process.perfName = c.instance;
+    if (c.killed) wanted.push_back(process.id);
+  }
+  EXPECT_EQ(kill("C:\\x\\evil.exe"), 1);
+  EXPECT_EQ(os.ended, wanted);
+}
+
 TEST_F(ProcessKillTest, PerformanceDataKillNothingThatDoesNotQualify) {
   struct Case {
     const char* what;

@@ -27,6 +27,17 @@ TEST(StatusLineThrottle, SurvivesTheWrapOfTheTickCount) {
   EXPECT_TRUE(throttle.showNow(0x00000018u, false));   // 40 ms later
 }
 
+TEST(StatusLineThrottle, TellsHowLongTheScanIsToHoldItsTexts) {
+  StatusLineThrottle throttle;
+  EXPECT_EQ(throttle.untilDue(500), 0u);  // nothing shown yet
+  ASSERT_TRUE(throttle.showNow(1000, false));
+  EXPECT_EQ(throttle.untilDue(1000), 40u);
+  EXPECT_EQ(throttle.untilDue(1039), 1u);
+  EXPECT_EQ(throttle.untilDue(1040), 0u);
+  ASSERT_TRUE(throttle.showNow(0xFFFFFFF0u, true));
+  EXPECT_EQ(throttle.untilDue(0x00000008u), 16u);  // 24 ms later, across the wrap
+}
+
 TEST(SkinRules, HighlightingWinsOverTheDisabledState) {
   EXPECT_EQ(pictureForState(true, true), SkinPicture::Highlighted);
   EXPECT_EQ(pictureForState(true, false), SkinPicture::Highlighted);

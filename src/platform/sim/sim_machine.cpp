@@ -150,6 +150,11 @@ void SimMachine::log(const std::string& line) {
   if (logCalls) calls.push_back(line);
 }
 
+void SimMachine::blocking(const std::string& line) {
+  if (beforeBlocking) beforeBlocking(line);
+  log(line);
+}
+
 bool SimMachine::fail(std::uint32_t error) {
   lastError_ = error;
   return false;

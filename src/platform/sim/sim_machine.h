@@ -89,6 +89,11 @@ class SimMachine : public Platform {
   std::uint32_t clock = 0;
   std::uint32_t clockStep = 1000;
   std::function<void(std::uint32_t message)> onSend;  // the main window's handler
+  // A main window's handler that answers: its result is the send's (without it, 0).
+  std::function<std::intptr_t(std::uint32_t message)> onSendAnswered;
+  // Called before every call that keeps the thread from its queue for a while (the message boxes,
+  // sleeping), with the line the call is logged with.
+  std::function<void(const std::string& call)> beforeBlocking;
 
   // Writing, copying and deletion at the next start (in-memory drives only).
   std::vector<std::string> pendingDeletes;  // paths given to the reboot-time deletion, in order
@@ -229,6 +234,8 @@ class SimMachine : public Platform {
   // Whether the system would give a path's attributes: the existence and the read test.
   bool attributesFound(const char* path);
   void log(const std::string& line);
+  // Logs a call that keeps the thread from its queue, telling beforeBlocking first.
+  void blocking(const std::string& line);
   bool fail(std::uint32_t error);
   void releaseSpace(std::uint64_t bytes);
 

@@ -174,7 +174,7 @@ int SimMachine::ansiToWide(const char* text, int length, char16_t* out, int capa
 }
 
 void SimMachine::sleep(unsigned milliseconds) {
-  log("sleep " + std::to_string(milliseconds));
+  blocking("sleep " + std::to_string(milliseconds));
   sleeps.push_back(milliseconds);
   clock += milliseconds;
 }

@@ -6,6 +6,7 @@ namespace vs::sim {
 
 std::intptr_t SimMachine::sendMessage(WindowHandle, std::uint32_t message, std::uintptr_t,
                                       std::intptr_t) {
+  if (onSendAnswered) return onSendAnswered(message);
   if (onSend) onSend(message);
   return 0;
 }
@@ -22,7 +23,7 @@ void SimMachine::dispatchMessage(const WindowMessage& message) {
 }
 
 int SimMachine::skinMessageBox(const char* text, const char* caption, unsigned type) {
-  log(std::string("messageBox ") + text);
+  blocking(std::string("messageBox ") + text);
   messageBoxes.push_back({text, caption, type});
   if (messageBoxAnswers.empty()) return kIdNo;
   const int answer = messageBoxAnswers.front();
@@ -31,7 +32,7 @@ int SimMachine::skinMessageBox(const char* text, const char* caption, unsigned t
 }
 
 int SimMachine::messageBox(const char* text, const char* caption, unsigned type) {
-  log(std::string("plainMessageBox ") + text);
+  blocking(std::string("plainMessageBox ") + text);
   plainMessageBoxes.push_back({text, caption, type});
   return kIdOk;
 }

@@ -14,10 +14,15 @@ namespace vs {
 // The user interface installs one once its main window exists; until then the system's plain
 // message box stands in.
 using MessageBoxHandler = int (*)(const char* text, const char* caption, unsigned type);
+// Called before the thread stands still for a while (a message box, a pause), so that the window
+// can bring what it shows up to date first: nothing repaints it until the thread comes back.
+using BlockingNotice = void (*)();
 
 class Win32Platform : public Platform {
  public:
-  explicit Win32Platform(MessageBoxHandler messageBox = nullptr) : messageBox_(messageBox) {}
+  explicit Win32Platform(MessageBoxHandler messageBox = nullptr,
+                         BlockingNotice beforeBlocking = nullptr)
+      : messageBox_(messageBox), beforeBlocking_(beforeBlocking) {}
   // Open files and listings report their failures here, so they must not outlive the platform,
   // and the platform does not move.
   Win32Platform(const Win32Platform&) = delete;
@@ -84,7 +89,12 @@ class Win32Platform : public Platform {
   // returns false so that a failing path can end with `return failed();`.
   bool failed();
 
+  void noticeBlocking() const {
+    if (beforeBlocking_) beforeBlocking_();
+  }
+
   MessageBoxHandler messageBox_;
+  BlockingNotice beforeBlocking_;
   std::uint32_t lastError_ = 0;
 };
 

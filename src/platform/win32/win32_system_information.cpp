@@ -121,6 +121,7 @@ int Win32Platform::ansiToWide(const char* text, int length, char16_t* out, int c
 }
 
 void Win32Platform::sleep(unsigned milliseconds) {
+  noticeBlocking();
   Sleep(milliseconds);
 }
 

@@ -23,6 +23,8 @@ if [ -f "$question" ]; then
   ui_expect_picture "$work/driver.log" "$question" box-picture picture_question.bmp "the question shows the question picture"
   ui_expect_picture "$work/driver.log" "$question" box-yes yes_focus.bmp "YES opens highlighted"
   ui_expect_picture "$work/driver.log" "$question" box-no no_notfocus.bmp "NO shows its normal picture"
+  ui_expect_cross "$question" "$work/driver.log" box-close \
+    "the question's close button shows a cross"
   read -r l t r b < <(ui_rect "$work/driver.log" box-picture)
   [ "$(ui_pixel "$question" $((r + 3)) $(((t + b) / 2)))" = "207,233,254" ]
   ui_check $? "the question stands on light blue"

@@ -156,6 +156,18 @@ std::optional<PlantedSample> startInfectedProgram() {
   return PlantedSample{kPath, record.name};
 }
 
+std::optional<PlantedSample> plantHeldSample() {
+  static const char* const kPath = "C:\\Held\\evil.exe";
+  const SignatureRecord& record = kSignatureTable[0];
+  const std::optional<std::string> bytes = samples::buildSample(record, {});
+  if (!bytes || !writeFile(kPath, *bytes)) return std::nullopt;
+  // Reading is shared, deleting is not. The handle is left to the end of the driver's process.
+  const HANDLE held = CreateFileA(kPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (held == INVALID_HANDLE_VALUE) return std::nullopt;
+  return PlantedSample{kPath, record.name};
+}
+
 bool registerSuite() {
   return setMachineString("Software\\Kestrin\\Ardentis 2000", "Installed Folder",
                           "C:\\Program Files\\Kestrin\\Ardentis 2000");

@@ -29,6 +29,12 @@ bool runValuePresent();
 // the tool's memory scan finds it running. Nothing when it could not be written or started.
 std::optional<PlantedSample> startInfectedProgram();
 
+// Writes one more infected file and keeps it open for the rest of the driver's run without letting
+// anyone delete it, as a program that holds its data would: the tool can neither delete it nor
+// kill its holder, and leaves its deletion for the next start. Nothing when it could not be
+// written or opened.
+std::optional<PlantedSample> plantHeldSample();
+
 // Marks the maker's antivirus suite as installed.
 bool registerSuite();
 

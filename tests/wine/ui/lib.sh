@@ -141,21 +141,40 @@ ui_expect_text_pixels() {
   ui_check $? "$what ($count pixels of $colour)"
 }
 
-# ui_big_tree DIR: a tree of 30000 small files in 300 folders, made once and kept (a scan only
-# reads it), so that a scan of it lasts long enough to be cancelled.
+# ui_expect_cross SHOT LOG AREA WHAT: the area shows a cross: black strokes that look the same
+# mirrored (a letter such as the "r" Wine draws when it lacks its Marlett font does not).
+ui_expect_cross() {
+  local shot=$1 log=$2 area=$3 what=$4 l t r b scratch count diff
+  read -r l t r b < <(ui_rect "$log" "$area")
+  scratch=$(mktemp -d)
+  "$ui_convert" "$shot" -crop "$((r - l))x$((b - t))+${l}+${t}" +repage \
+    -fill magenta +opaque black -fill white -opaque black -fill black -opaque magenta \
+    -trim +repage "$scratch/glyph.png"
+  "$ui_convert" "$scratch/glyph.png" -flop "$scratch/mirrored.png"
+  count=$("$ui_convert" "$scratch/glyph.png" -format '%[fx:int(mean*w*h+0.5)]' info:)
+  diff=$("$ui_compare" -metric AE "$scratch/glyph.png" "$scratch/mirrored.png" null: 2>&1 |
+    cut -d' ' -f1)
+  rm -rf "$scratch"
+  [ "$count" -ge 8 ] && [ "$diff" -le $((count / 10)) ]
+  ui_check $? "$what ($count black pixels, $diff differ from their mirror image)"
+}
+
+# ui_big_tree DIR [FILES]: a tree of small files (30000 unless told), 100 to a folder and 30
+# folders to a group, made once and kept (a scan only reads it), so that a scan of it lasts long
+# enough to be cancelled or timed.
 ui_big_tree() {
-  local dir=$1
-  [ -f "$dir/.complete" ] && return 0
+  local dir=$1 files=${2:-30000}
+  [ -f "$dir/.complete" ] && [ "$(cat "$dir/.complete")" = "$files" ] && return 0
   rm -rf "$dir"
-  python3 - "$dir" <<'PY'
+  python3 - "$dir" "$files" <<'PY'
 import os, sys
-root = sys.argv[1]
-for d in range(300):
+root, files = sys.argv[1], int(sys.argv[2])
+for d in range((files + 99) // 100):
     folder = os.path.join(root, f"archive{d // 30:02d}", f"folder{d:03d}")
     os.makedirs(folder, exist_ok=True)
-    for f in range(100):
+    for f in range(min(100, files - 100 * d)):
         with open(os.path.join(folder, f"note{f:03d}.txt"), "w") as out:
             out.write(f"note {d} {f}\n")
 PY
-  touch "$dir/.complete"
+  echo "$files" >"$dir/.complete"
 }
