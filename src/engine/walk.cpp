@@ -29,7 +29,9 @@ bool directoryPart(const char* pattern, char (&out)[kMaxPath]) {
   return true;
 }
 
-bool isDotEntry(const char* name) { return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0; }
+bool isDotEntry(const char* name) {
+  return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
 
 // Notes the drive's "\Program Files" folder, for a walk of the folder after the root's walk.
 void checkProgramFiles(ScanContext& ctx, const char* pattern) {

@@ -58,7 +58,8 @@ PerfCounterIndexes findProcessCounterIndexes(const char* list, std::size_t size)
     const std::string text(list + at, static_cast<const char*>(end));
     if (text.empty()) break;
     if (equalsIgnoringCase(text.c_str(), "process")) found.objectIndexText = previous;
-    if (equalsIgnoringCase(text.c_str(), "id process")) found.counterIndex = std::atol(previous.c_str());
+    if (equalsIgnoringCase(text.c_str(), "id process"))
+      found.counterIndex = std::atol(previous.c_str());
     previous = text;
     at += text.size() + 1;
   }
@@ -83,7 +84,8 @@ int readProcessInstances(const std::uint8_t* data, std::size_t size, long counte
   bool haveCounter = false;
   std::uint32_t counterOffset = 0;
   for (std::uint32_t i = 0; i < numCounters; ++i) {
-    const std::uint64_t definition = object + objectHeaderLength + std::uint64_t{i} * kCounterDefinitionStride;
+    const std::uint64_t definition =
+        object + objectHeaderLength + std::uint64_t{i} * kCounterDefinitionStride;
     std::uint32_t titleIndex;
     if (!block.u32(definition + 4, titleIndex)) break;
     if (static_cast<long>(titleIndex) == counterIndex) {
@@ -101,7 +103,8 @@ int readProcessInstances(const std::uint8_t* data, std::size_t size, long counte
     std::uint32_t instanceLength, nameOffset, counterBlockLength, processId;
     if (!block.u32(instance, instanceLength) || !block.u32(instance + 16, nameOffset)) break;
     const std::uint64_t counters = instance + instanceLength;
-    if (!block.u32(counters, counterBlockLength) || !block.u32(counters + counterOffset, processId) ||
+    if (!block.u32(counters, counterBlockLength) ||
+        !block.u32(counters + counterOffset, processId) ||
         !block.wideString(instance + nameOffset, wide)) {
       break;
     }

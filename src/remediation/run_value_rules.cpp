@@ -13,8 +13,12 @@ std::string lower(const char* text) {
   return result;
 }
 
-bool endsName(char c) { return c == '\0' || c == ' ' || c == '\t' || c == '"' || c == ','; }
-bool startsName(char c) { return c == ' ' || c == '\t' || c == '"' || c == '\\' || c == '/'; }
+bool endsName(char c) {
+  return c == '\0' || c == ' ' || c == '\t' || c == '"' || c == ',';
+}
+bool startsName(char c) {
+  return c == ' ' || c == '\t' || c == '"' || c == '\\' || c == '/';
+}
 
 // The file name stands in the command as a whole name, not inside a longer one ("java.exe" does
 // not name "a.exe").

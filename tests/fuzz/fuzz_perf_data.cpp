@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t* block = data + 4;
   const std::size_t blockSize = size - 4;
   static vs::PerfProcessEntry table[vs::kPerfTableSize];
-  const auto narrow = [](const char16_t* text, std::size_t length, char* out, std::size_t capacity) {
+  const auto narrow = [](const char16_t* text, std::size_t length, char* out,
+                         std::size_t capacity) {
     if (length + 1 > capacity) return 0;
     for (std::size_t i = 0; i < length; ++i) out[i] = static_cast<char>(text[i] & 0x7F);
     out[length] = '\0';

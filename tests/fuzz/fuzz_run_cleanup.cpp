@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "engine/text.h"
-#include "platform/windows_text.h"
 #include "platform/sim/sim_machine.h"
+#include "platform/windows_text.h"
 #include "remediation/registry_cleanup.h"
 #include "remediation/run_value_rules.h"
 

@@ -11,9 +11,9 @@
 #include "engine/scan_driver.h"
 #include "engine/walk.h"
 #include "platform/sim/sim_machine.h"
+#include "remediation/process_scan.h"
 #include "remediation_fixture.h"
 #include "sample_builder.h"
-#include "remediation/process_scan.h"
 #include "ui/status_line_throttle.h"
 
 namespace vs::test {

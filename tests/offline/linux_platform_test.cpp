@@ -2,7 +2,6 @@
 // attributes a listing reports, deletion and the attribute reset, and the end of a scan on an
 // interrupt.
 #include "platform/linux/linux_platform.h"
-#include "platform/linux/mounted_volume.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -19,6 +18,7 @@
 
 #include "offline/offline_scan.h"
 #include "offline/scratch.h"
+#include "platform/linux/mounted_volume.h"
 
 namespace vs::test {
 namespace {
