@@ -35,7 +35,8 @@ void sendStatistics(ScanContext& ctx) {
 }
 
 void sendFinalStatus(ScanContext& ctx) {
-  sendStatusText(ctx, ctx.session.cancelRequested ? "Scanning terminated" : "Scanning completed");
+  sendStatusTextNow(ctx,
+                    ctx.session.cancelRequested ? "Scanning terminated" : "Scanning completed");
 }
 
 int runScanSession(ScanContext& ctx) {

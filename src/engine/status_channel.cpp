@@ -37,6 +37,11 @@ void sendStatusText(ScanContext& ctx, const char* text) {
   deliverStatusText(ctx);
 }
 
+void sendStatusTextNow(ScanContext& ctx, const char* text) {
+  copyText(ctx.session.statusText, sizeof ctx.session.statusText, text);
+  deliverStatusText(ctx);
+}
+
 void sendHeldStatusText(ScanContext& ctx) {
   if (ctx.session.statusHeld && !windowWantsQuiet(ctx)) deliverStatusText(ctx);
 }

@@ -13,6 +13,10 @@ void sendStatusText(ScanContext& ctx, const char* text);
 // Sends the newest held status text once the window's quiet time is over (the message pump asks).
 void sendHeldStatusText(ScanContext& ctx);
 
+// Copies text into statusText and sends it at once, whatever the window asked: for the final
+// status, which neither the window nor the report file may miss.
+void sendStatusTextNow(ScanContext& ctx, const char* text);
+
 // Formats one report line into reportLine (cut to fit) and sends StatusMsgAddLine.
 void sendReportLine(ScanContext& ctx, const char* format, ...)
     __attribute__((format(printf, 2, 3)));

@@ -38,6 +38,7 @@ struct PacedScan {
     os.clockStep = 1;
     os.onSendAnswered = [this](std::uint32_t message) -> std::intptr_t {
       if (message != kStatusMsgSetText) return 0;
+      sent.push_back(session.statusText);
       if (throttle.showNow(os.clock, false)) show();
       return throttle.untilDue(os.clock);
     };
@@ -66,6 +67,7 @@ struct PacedScan {
   ui::StatusLineThrottle throttle;
   std::string screen = "Static";
   std::vector<std::string> shown;
+  std::vector<std::string> sent;  // every text the window was sent
   std::vector<std::pair<std::string, std::string>> blockingCalls;
 };
 
@@ -135,6 +137,17 @@ TEST(StatusPacing, TheLineIsNeverLeftBehindTheScan) {
     }
     for (const auto& [call, text] : c.screenAtBlocking) EXPECT_EQ(t.screenAt(call), text);
   }
+}
+
+// The final status goes to the window even inside its quiet interval: the window shows it, and a
+// report file that copies what the window is sent writes it as its last line.
+TEST(StatusPacing, TheFinalStatusIsSentWhateverTheWindowAsked) {
+  PacedScan t;
+  t.os.addFile("C:\\a.txt", "x");
+  t.os.addFile("C:\\b.txt", "x");
+  runScanSession(t.ctx);
+  ASSERT_FALSE(t.sent.empty());
+  EXPECT_EQ(t.sent.back(), "Scanning completed");
 }
 
 }  // namespace
