@@ -4,7 +4,7 @@
 
 #include <initializer_list>
 
-#include "engine/message_pump.h"
+#include "engine/product.h"
 
 namespace vs::ui {
 namespace {
