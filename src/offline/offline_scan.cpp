@@ -29,9 +29,13 @@ const DetectorEntry kDetectOnlyTable[] = {{kFamilyName, detectOnly}, {nullptr, n
 }  // namespace
 
 void runOfflineScan(Platform& os, ScanSession& session, ScanMode mode) {
+  runOfflineScan(os, session, mode == ScanMode::Remove ? kDetectorTable : kDetectOnlyTable);
+}
+
+void runOfflineScan(Platform& os, ScanSession& session, const DetectorEntry* detectors) {
   session.mainWindow = kReportWindow;
   session.singleFileMode = 0;  // no memory scan: the drives are walked at once
-  ScanContext ctx(os, session, mode == ScanMode::Remove ? kDetectorTable : kDetectOnlyTable);
+  ScanContext ctx(os, session, detectors);
   ctx.killProcess = killNothing;
   walkFixedDrives(ctx);
   sendStatistics(ctx);
