@@ -179,17 +179,19 @@ bool buildFileSystemImage(const std::string& image, FileSystemKind kind,
 std::vector<ImageItem> itemsFromFolder(const std::string& folder) {
   std::vector<ImageItem> items;
   std::vector<fs::path> found;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
-    found.push_back(entry.path());
+  // Links are not followed, and one that loops must not end the look.
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(folder, error), end; it != end; it.increment(error)) {
+    found.push_back(it->path());
   }
   // Parents before what they hold.
   std::sort(found.begin(), found.end());
   for (const fs::path& path : found) {
-    std::string relative = fs::relative(path, folder).string();
+    std::string relative = path.lexically_relative(folder).string();
     for (char& c : relative) {
       if (c == '/') c = '\\';
     }
-    const fs::file_status status = fs::symlink_status(path);
+    const fs::file_status status = fs::symlink_status(path, error);
     if (fs::is_directory(status)) {
       items.push_back(imageDirectory(relative));
     } else if (fs::is_regular_file(status)) {
@@ -216,10 +218,11 @@ void makeItemsInFolder(const std::string& folder, const std::vector<ImageItem>& 
 }
 
 bool buildPartitionedDisk(const std::string& disk, const std::vector<DiskPartition>& partitions,
-                          std::string& error) {
+                          std::vector<std::uint64_t>& offsets, std::string& error) {
   constexpr std::uint64_t kSector = 512;
   constexpr std::uint64_t kFirst = 2048;
   std::string table = "label: dos\n";
+  offsets.clear();
   std::uint64_t next = kFirst;
   std::vector<std::pair<std::string, std::uint64_t>> writes;
   for (const DiskPartition& partition : partitions) {
@@ -229,6 +232,7 @@ bool buildPartitionedDisk(const std::string& disk, const std::vector<DiskPartiti
     table += "start=" + std::to_string(next) + ", size=" + std::to_string(sectors) +
              ", type=" + partition.type + "\n";
     if (!partition.image.empty()) writes.emplace_back(partition.image, next);
+    offsets.push_back(next * kSector);
     next += (sectors + kFirst - 1) / kFirst * kFirst;
   }
   if (!makeEmptyFile(disk, (next + kFirst) * kSector, error)) return false;

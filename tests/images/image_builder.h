@@ -54,9 +54,10 @@ struct DiskPartition {
   std::string type;  // sfdisk's MBR type: "c" FAT32, "7" NTFS, "83" Linux
   std::uint32_t megabytes = 0;
 };
-// An MBR disk with the partitions in order, the first at 1 MiB, each after the one before.
+// An MBR disk with the partitions in order, the first at 1 MiB, each after the one before; the
+// byte offset of each goes to offsets.
 bool buildPartitionedDisk(const std::string& disk, const std::vector<DiskPartition>& partitions,
-                          std::string& error);
+                          std::vector<std::uint64_t>& offsets, std::string& error);
 
 enum class DiskFormat { Vhd, Vmdk, E01 };
 // Converts a raw disk into another format; the path of the file to open (for E01 its first
