@@ -24,6 +24,7 @@ target_link_libraries(make_ntfs_image PRIVATE PkgConfig::NTFS3G)
 
 add_library(vs_image_fixtures STATIC tests/images/image_builder.cpp)
 target_include_directories(vs_image_fixtures PUBLIC tests)
+target_link_libraries(vs_image_fixtures PUBLIC vs_images)
 target_compile_definitions(vs_image_fixtures
   PRIVATE MAKE_NTFS_IMAGE_PATH="$<TARGET_FILE:make_ntfs_image>")
 add_dependencies(vs_image_fixtures make_ntfs_image)

@@ -143,6 +143,9 @@ bool buildNtfs(const std::string& image, const std::vector<ImageItem>& items, st
       case ImageItem::Kind::FileLink:
         manifest += "L\t" + path + "\t" + slashed(item.target) + "\n";
         break;
+      case ImageItem::Kind::DirectoryLink:
+        manifest += "K\t" + path + "\t" + slashed(item.target) + "\n";
+        break;
       case ImageItem::Kind::Stream:
         manifest += "A\t" + path + "\t" + item.target + "\t" + work.file(item.bytes) + "\n";
         break;
@@ -218,10 +221,11 @@ void makeItemsInFolder(const std::string& folder, const std::vector<ImageItem>& 
 }
 
 bool buildPartitionedDisk(const std::string& disk, const std::vector<DiskPartition>& partitions,
-                          std::vector<std::uint64_t>& offsets, std::string& error) {
+                          std::vector<std::uint64_t>& offsets, std::string& error,
+                          const std::string& label) {
   constexpr std::uint64_t kSector = 512;
   constexpr std::uint64_t kFirst = 2048;
-  std::string table = "label: dos\n";
+  std::string table = "label: " + label + "\n";
   offsets.clear();
   std::uint64_t next = kFirst;
   std::vector<std::pair<std::string, std::uint64_t>> writes;
@@ -230,7 +234,8 @@ bool buildPartitionedDisk(const std::string& disk, const std::vector<DiskPartiti
     if (!partition.image.empty()) bytes = fs::file_size(partition.image);
     const std::uint64_t sectors = (bytes + kSector - 1) / kSector;
     table += "start=" + std::to_string(next) + ", size=" + std::to_string(sectors) +
-             ", type=" + partition.type + "\n";
+             ", type=" + partition.type +
+             (partition.name.empty() ? "" : ", name=\"" + partition.name + "\"") + "\n";
     if (!partition.image.empty()) writes.emplace_back(partition.image, next);
     offsets.push_back(next * kSector);
     next += (sectors + kFirst - 1) / kFirst * kFirst;
@@ -262,6 +267,11 @@ bool convertDisk(const std::string& raw, DiskFormat format, const std::string& b
       return run({"ewfacquire", "-u", "-q", "-t", basePath, raw}, error);
   }
   return false;
+}
+
+std::unique_ptr<image::ImageVolume> openImageVolume(const std::string& image, std::string& error) {
+  std::shared_ptr<image::DiskImage> disk = image::DiskImage::open(image, error);
+  return disk ? image::ImageVolume::open(disk, 0, error) : nullptr;
 }
 
 std::int64_t fatEntryOffset(const std::string& image, const std::string& name83) {

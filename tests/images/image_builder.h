@@ -10,8 +10,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/image/image_volume.h"
 
 namespace vs::test {
 
@@ -19,10 +22,11 @@ struct ImageItem {
   enum class Kind {
     Directory,
     File,
-    SparseFile,  // NTFS only: a file of `length` bytes that holds no data
-    FileLink,    // NTFS only: a symbolic link (reparse point) to `target`
-    Stream,      // NTFS only: an alternate data stream `target` of an existing file
-    Deleted,     // a file made and deleted again, whose entry a damaged-looking listing might show
+    SparseFile,     // NTFS only: a file of `length` bytes that holds no data
+    FileLink,       // NTFS only: a symbolic link (reparse point) to the file `target`
+    DirectoryLink,  // NTFS only: a symbolic link (reparse point) to the directory `target`
+    Stream,         // NTFS only: an alternate data stream `target` of an existing file
+    Deleted,  // a file made and deleted again, whose entry a damaged-looking listing might show
   };
   Kind kind;
   std::string path;  // below the root, separated by backslashes
@@ -51,19 +55,26 @@ void makeItemsInFolder(const std::string& folder, const std::vector<ImageItem>& 
 // empty partition of the given size.
 struct DiskPartition {
   std::string image;
-  std::string type;  // sfdisk's MBR type: "c" FAT32, "7" NTFS, "83" Linux
+  std::string type;  // sfdisk's type: on MBR "c" FAT32, "7" NTFS, "83" Linux; on GPT a GUID
   std::uint32_t megabytes = 0;
+  std::string name;  // GPT only: the partition's name
 };
-// An MBR disk with the partitions in order, the first at 1 MiB, each after the one before; the
-// byte offset of each goes to offsets.
+// A disk with a partition table of sfdisk's label ("dos" for MBR, "gpt") holding the partitions
+// in order, the first at 1 MiB, each after the one before; the byte offset of each goes to
+// offsets.
 bool buildPartitionedDisk(const std::string& disk, const std::vector<DiskPartition>& partitions,
-                          std::vector<std::uint64_t>& offsets, std::string& error);
+                          std::vector<std::uint64_t>& offsets, std::string& error,
+                          const std::string& label = "dos");
 
 enum class DiskFormat { Vhd, Vmdk, E01 };
 // Converts a raw disk into another format; the path of the file to open (for E01 its first
 // segment) goes to converted.
 bool convertDisk(const std::string& raw, DiskFormat format, const std::string& basePath,
                  std::string& converted, std::string& error);
+
+// The file system at the start of an image file (a bare file-system image) as vantoscan opens
+// it, ready to be added to a drive table; null, with the reason, when it cannot be opened.
+std::unique_ptr<image::ImageVolume> openImageVolume(const std::string& image, std::string& error);
 
 // The byte offset of a name's short (8.3) directory entry in a FAT image, for tests that damage
 // one; -1 when the name is not there. name83: 11 characters, space-padded ("LOOP       ").

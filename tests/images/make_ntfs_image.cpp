@@ -7,6 +7,7 @@
 //   A  path  stream      host-file       an alternate data stream of an existing file
 //   X  path                              a file made and deleted again
 //   L  path  target                      a symbolic link (a reparse point) to a file
+//   K  path  target                      a symbolic link (a reparse point) to a directory
 //   T  host-folder  path                 a host folder's whole tree copied below path
 // Attributes are the Windows bits in hexadecimal (1 read-only, 2 hidden, 4 system); 0 leaves what
 // the library sets. Exits with 1 and a message on the first entry it cannot make.
@@ -33,6 +34,7 @@ extern "C" {
 #include <ntfs-3g/attrib.h>
 #include <ntfs-3g/dir.h>
 #include <ntfs-3g/inode.h>
+#include <ntfs-3g/reparse.h>
 #include <ntfs-3g/security.h>
 #include <ntfs-3g/types.h>
 #include <ntfs-3g/unistr.h>
@@ -132,6 +134,39 @@ void setAttributes(ntfs_inode* inode, std::uint32_t attributes) {
   }
 }
 
+// Makes an entry a Windows symbolic link to a relative target, as mklink does: the reparse point
+// IO_REPARSE_TAG_SYMLINK with the target as both its substitute and its print name.
+void makeSymbolicLink(ntfs_inode* inode, const std::string& target) {
+  std::string windowsTarget = target;
+  for (char& c : windowsTarget) {
+    if (c == '/') c = '\\';
+  }
+  NtfsName name(windowsTarget);
+  const auto bytes = static_cast<std::uint16_t>(name.length * 2);
+  std::string buffer;
+  auto put16 = [&](std::uint16_t v) {
+    buffer.append({static_cast<char>(v), static_cast<char>(v >> 8)});
+  };
+  auto put32 = [&](std::uint32_t v) {
+    put16(static_cast<std::uint16_t>(v));
+    put16(static_cast<std::uint16_t>(v >> 16));
+  };
+  put32(0xA000000C);                                  // the symbolic-link tag
+  put16(static_cast<std::uint16_t>(12 + 2 * bytes));  // the data after this header
+  put16(0);
+  put16(0);  // substitute name: offset and length in the path buffer
+  put16(bytes);
+  put16(bytes);  // print name
+  put16(bytes);
+  put32(1);  // relative to the link's folder
+  for (int copy = 0; copy < 2; ++copy) {
+    buffer.append(reinterpret_cast<const char*>(name.text), bytes);
+  }
+  if (ntfs_set_ntfs_reparse_data(inode, buffer.data(), buffer.size(), 0) != 0) {
+    fail("cannot make a link to " + target);
+  }
+}
+
 std::string readHostFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) fail("cannot read " + path);
@@ -209,16 +244,9 @@ void makeEntry(ntfs_volume* volume, const std::vector<std::string>& fields) {
     if (ntfs_delete(volume, path.c_str(), file, directory, name.text, name.length) != 0) {
       fail("cannot delete " + path);
     }
-  } else if (kind == "L") {
-    NtfsName name(leafOf(path));
-    NtfsName target(field(2));
-    ntfs_inode* directory = ntfs_inode_open(volume, parent);
-    if (!directory) fail("cannot open the folder of " + path);
-    ntfs_inode* link = ntfs_create_symlink(directory, const_cpu_to_le32(0), name.text, name.length,
-                                           target.text, target.length);
-    ntfs_inode_close(directory);
-    if (!link) fail("cannot create the link " + path);
-    ntfs_inode_close(link);
+  } else if (kind == "L" || kind == "K") {
+    Inode link(create(volume, parent, leafOf(path), kind == "L" ? S_IFREG : S_IFDIR));
+    makeSymbolicLink(link.inode, field(2));
   } else {
     fail("unknown manifest entry " + kind);
   }

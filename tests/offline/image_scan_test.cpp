@@ -154,7 +154,7 @@ class ImageScanTest : public ::testing::Test {
     ASSERT_TRUE(
         buildFileSystemImage(w.ntfs, FileSystemKind::Ntfs, w.systemItems, error, kNtfsMegabytes))
         << error;
-    ASSERT_TRUE(buildPartitionedDisk(w.raw, {{w.fat, "c"}, {w.ntfs, "7"}}, w.offsets, error))
+    ASSERT_TRUE(buildPartitionedDisk(w.raw, {{w.fat, "c", 0, ""}, {w.ntfs, "7", 0, ""}}, w.offsets, error))
         << error;
     w.formats["raw"] = w.raw;
     for (const auto& [name, format] : {std::pair{"vhd", DiskFormat::Vhd},
@@ -217,6 +217,44 @@ TEST_F(ImageScanTest, EveryFormatOfTheDiskGivesTheSameFindings) {
     } else {
       EXPECT_EQ(lines, rawReport);
     }
+  }
+}
+
+// A GPT disk as Windows lays one out: a FAT32 system partition, the reserved partition that holds
+// no file system, and the installation; and the same file systems given as two images.
+TEST_F(ImageScanTest, GptDisksAndSeveralImagesGetTheirLettersTheSameWay) {
+  const std::string gpt = scratch.path() + "/gpt.raw";
+  std::vector<std::uint64_t> offsets;
+  std::string error;
+  ASSERT_TRUE(buildPartitionedDisk(
+      gpt,
+      {{world->fat, "C12A7328-F81F-11D2-BA4B-00A0C93EC93B", 0, "EFI system partition"},
+       {"", "E3C9E316-0B5C-4DB8-817D-F92DF00215AE", 16, "Microsoft reserved partition"},
+       {world->ntfs, "EBD0A0A2-B9E5-4433-87C0-68B6B72699C7", 0, "Basic data partition"}},
+      offsets, error, "gpt"))
+      << error;
+  const CommandResult disk = runCommand(vantoscan("--image " + gpt), scratch);
+  // The reserved partition is named, and is no damage.
+  EXPECT_EQ(disk.exitCode, 1) << disk.errors;
+  EXPECT_THAT(split(disk).opening,
+              ElementsAreArray({"Drive C:  partition 3 of " + gpt + " at byte " +
+                                    std::to_string(offsets[2]) + " (ntfs)",
+                                "Drive D:  partition 1 of " + gpt + " at byte " +
+                                    std::to_string(offsets[0]) + " (fat32)",
+                                "No file system  partition 2 of " + gpt + " at byte " +
+                                    std::to_string(offsets[1]) +
+                                    " (Microsoft reserved partition)"}));
+
+  const CommandResult images =
+      runCommand(vantoscan("--image " + world->fat + " --image " + world->ntfs), scratch);
+  EXPECT_EQ(images.exitCode, 1) << images.errors;
+  EXPECT_THAT(split(images).opening,
+              ElementsAreArray({"Drive C:  " + world->ntfs + " (ntfs)",
+                                "Drive D:  " + world->fat + " (fat32)"}));
+  for (const CommandResult* result : {&disk, &images}) {
+    std::vector<std::string> expected = sampleLines();
+    expected.insert(expected.end(), 4, kRunFinding);
+    EXPECT_THAT(split(*result).findings, UnorderedElementsAreArray(expected));
   }
 }
 

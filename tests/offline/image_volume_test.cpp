@@ -90,10 +90,7 @@ class Drive {
 
 std::unique_ptr<image::ImageVolume> openImage(const std::string& path) {
   std::string error;
-  std::shared_ptr<image::DiskImage> disk = image::DiskImage::open(path, error);
-  EXPECT_TRUE(disk) << error;
-  if (!disk) return nullptr;
-  std::unique_ptr<image::ImageVolume> volume = image::ImageVolume::open(disk, 0, error);
+  std::unique_ptr<image::ImageVolume> volume = openImageVolume(path, error);
   EXPECT_TRUE(volume) << error;
   return volume;
 }
@@ -156,16 +153,20 @@ TEST_P(ImageVolumeTest, ListsWhatWindowsListsWithTheStoredBits) {
       {ImageItem::Kind::Deleted, "gone.txt", {}, 0, {}, 0},
       imageFile("kept.txt", "kept"),
   };
+  std::vector<Listed> root = {{"Windows", kAttrDirectory | kAttrHidden, 0}, {"kept.txt", 0, 4}};
   if (GetParam() == FileSystemKind::Ntfs) {
     tree.push_back(
         {ImageItem::Kind::Stream, "Windows\\notepad.exe", "hidden data", 0, "secret", 0});
+    // Links are reparse points of length 0, as a mounted folder lists its links.
+    tree.push_back({ImageItem::Kind::FileLink, "link.txt", {}, 0, "kept.txt", 0});
+    tree.push_back({ImageItem::Kind::DirectoryLink, "dirlink", {}, 0, "Windows", 0});
+    root.push_back({"link.txt", kAttrReparsePoint, 0});
+    root.push_back({"dirlink", kAttrDirectory | kAttrReparsePoint, 0});
   }
   Drive drive(openImage(buildImage(scratch, GetParam(), tree)));
   constexpr std::uint32_t kStated = kShared | kAttrHidden | kAttrSystem;
 
-  EXPECT_THAT(drive.list("C:\\*.*", kStated),
-              UnorderedElementsAreArray(std::vector<Listed>{
-                  {"Windows", kAttrDirectory | kAttrHidden, 0}, {"kept.txt", 0, 4}}));
+  EXPECT_THAT(drive.list("C:\\*.*", kStated), UnorderedElementsAreArray(root));
   EXPECT_THAT(
       drive.list("C:\\Windows\\*.*", kStated),
       UnorderedElementsAreArray(std::vector<Listed>{{".", kAttrDirectory, 0},
