@@ -34,7 +34,7 @@ target_link_libraries(vs_offline PUBLIC vs_linux vs_images)
 add_executable(vantoscan src/offline/vantoscan_main.cpp)
 target_link_libraries(vantoscan PRIVATE vs_offline)
 if(VS_SANITIZE)
-  target_sources(vantoscan PRIVATE src/offline/leak_suppressions.cpp)
+  target_sources(vantoscan PRIVATE src/offline/sanitizer_options.cpp)
 endif()
 
 # The tests run the command itself as well as its parts.
@@ -44,7 +44,7 @@ target_include_directories(vs_offline_tests PRIVATE tests)
 target_link_libraries(vs_offline_tests PRIVATE vs_offline vs_sim vs_samples vs_image_fixtures
   GTest::gmock GTest::gtest_main)
 if(VS_SANITIZE)
-  target_sources(vs_offline_tests PRIVATE src/offline/leak_suppressions.cpp)
+  target_sources(vs_offline_tests PRIVATE src/offline/sanitizer_options.cpp)
 endif()
 target_compile_definitions(vs_offline_tests PRIVATE VANTOSCAN_PATH="$<TARGET_FILE:vantoscan>")
 add_dependencies(vs_offline_tests vantoscan)
