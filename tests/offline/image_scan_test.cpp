@@ -154,7 +154,8 @@ class ImageScanTest : public ::testing::Test {
     ASSERT_TRUE(
         buildFileSystemImage(w.ntfs, FileSystemKind::Ntfs, w.systemItems, error, kNtfsMegabytes))
         << error;
-    ASSERT_TRUE(buildPartitionedDisk(w.raw, {{w.fat, "c", 0, ""}, {w.ntfs, "7", 0, ""}}, w.offsets, error))
+    ASSERT_TRUE(
+        buildPartitionedDisk(w.raw, {{w.fat, "c", 0, ""}, {w.ntfs, "7", 0, ""}}, w.offsets, error))
         << error;
     w.formats["raw"] = w.raw;
     for (const auto& [name, format] : {std::pair{"vhd", DiskFormat::Vhd},
@@ -236,21 +237,20 @@ TEST_F(ImageScanTest, GptDisksAndSeveralImagesGetTheirLettersTheSameWay) {
   const CommandResult disk = runCommand(vantoscan("--image " + gpt), scratch);
   // The reserved partition is named, and is no damage.
   EXPECT_EQ(disk.exitCode, 1) << disk.errors;
-  EXPECT_THAT(split(disk).opening,
-              ElementsAreArray({"Drive C:  partition 3 of " + gpt + " at byte " +
-                                    std::to_string(offsets[2]) + " (ntfs)",
-                                "Drive D:  partition 1 of " + gpt + " at byte " +
-                                    std::to_string(offsets[0]) + " (fat32)",
-                                "No file system  partition 2 of " + gpt + " at byte " +
-                                    std::to_string(offsets[1]) +
-                                    " (Microsoft reserved partition)"}));
+  EXPECT_THAT(
+      split(disk).opening,
+      ElementsAreArray(
+          {"Drive C:  partition 3 of " + gpt + " at byte " + std::to_string(offsets[2]) + " (ntfs)",
+           "Drive D:  partition 1 of " + gpt + " at byte " + std::to_string(offsets[0]) +
+               " (fat32)",
+           "No file system  partition 2 of " + gpt + " at byte " + std::to_string(offsets[1]) +
+               " (Microsoft reserved partition)"}));
 
   const CommandResult images =
       runCommand(vantoscan("--image " + world->fat + " --image " + world->ntfs), scratch);
   EXPECT_EQ(images.exitCode, 1) << images.errors;
-  EXPECT_THAT(split(images).opening,
-              ElementsAreArray({"Drive C:  " + world->ntfs + " (ntfs)",
-                                "Drive D:  " + world->fat + " (fat32)"}));
+  EXPECT_THAT(split(images).opening, ElementsAreArray({"Drive C:  " + world->ntfs + " (ntfs)",
+                                                       "Drive D:  " + world->fat + " (fat32)"}));
   for (const CommandResult* result : {&disk, &images}) {
     std::vector<std::string> expected = sampleLines();
     expected.insert(expected.end(), 4, kRunFinding);
