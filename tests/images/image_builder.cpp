@@ -100,6 +100,9 @@ bool buildFat(const std::string& image, const std::vector<ImageItem>& items, std
           return false;
         }
         break;
+      case ImageItem::Kind::VolumeLabel:
+        if (!run({"mlabel", "-i", image, "::" + item.path}, error)) return false;
+        break;
       default:
         error = item.path + ": FAT cannot hold links, streams or sparse files";
         return false;
@@ -151,6 +154,9 @@ bool buildNtfs(const std::string& image, const std::vector<ImageItem>& items, st
         break;
       case ImageItem::Kind::Deleted:
         manifest += "X\t" + path + "\n";
+        break;
+      case ImageItem::Kind::VolumeLabel:
+        if (!run({"ntfslabel", "-f", image, item.path}, error)) return false;
         break;
     }
   }

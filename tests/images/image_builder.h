@@ -26,7 +26,8 @@ struct ImageItem {
     FileLink,       // NTFS only: a symbolic link (reparse point) to the file `target`
     DirectoryLink,  // NTFS only: a symbolic link (reparse point) to the directory `target`
     Stream,         // NTFS only: an alternate data stream `target` of an existing file
-    Deleted,  // a file made and deleted again, whose entry a damaged-looking listing might show
+    Deleted,      // a file made and deleted again, whose entry a damaged-looking listing might show
+    VolumeLabel,  // the volume's label, `path`
   };
   Kind kind;
   std::string path;  // below the root, separated by backslashes

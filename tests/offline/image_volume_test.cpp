@@ -151,6 +151,7 @@ TEST_P(ImageVolumeTest, ListsWhatWindowsListsWithTheStoredBits) {
       imageFile("Windows\\ReadOnly.txt", "r", kAttrReadOnly),
       {ImageItem::Kind::Deleted, "Windows\\gone.txt", {}, 0, {}, 0},
       {ImageItem::Kind::Deleted, "gone.txt", {}, 0, {}, 0},
+      {ImageItem::Kind::VolumeLabel, "SYSTEM", {}, 0, {}, 0},
       imageFile("kept.txt", "kept"),
   };
   std::vector<Listed> root = {{"Windows", kAttrDirectory | kAttrHidden, 0}, {"kept.txt", 0, 4}};

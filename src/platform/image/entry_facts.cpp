@@ -49,6 +49,14 @@ bool fatBits(TSK_FS_INFO* fs, TSK_INUM_T address, std::uint32_t& bits) {
 
 }  // namespace
 
+bool isVolumeLabel(TSK_FS_INFO* fs, TSK_INUM_T address) {
+  constexpr std::uint32_t kVolumeLabel = 0x08;
+  constexpr std::uint32_t kLongNamePart = 0x0F;
+  std::uint32_t bits = 0;
+  return TSK_FS_TYPE_ISFAT(fs->ftype) && fs->ftype != TSK_FS_TYPE_EXFAT &&
+         fatBits(fs, address, bits) && (bits & kVolumeLabel) && bits != kLongNamePart;
+}
+
 EntryFacts factsFromNameOnly(bool directory) {
   return {directory ? kAttrDirectory : kAttrArchive, 0};
 }

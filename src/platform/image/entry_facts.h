@@ -21,4 +21,8 @@ EntryFacts entryFacts(TSK_FS_INFO* fs, TSK_FS_FILE* file, bool directory);
 // The facts of an entry whose metadata cannot be read: its name alone tells its kind.
 EntryFacts factsFromNameOnly(bool directory);
 
+// Whether an entry of a FAT root folder is the volume's label, which the library lists as a file
+// and Windows does not list at all.
+bool isVolumeLabel(TSK_FS_INFO* fs, TSK_INUM_T address);
+
 }  // namespace vs::image

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/file_system.h"
+#include "platform/image/entry_facts.h"
 #include "platform/image/tsk_handles.h"
 #include "platform/windows_text.h"
 
@@ -13,7 +14,7 @@ namespace {
 // entry); Windows lists none of them.
 constexpr TSK_INUM_T kFirstUserEntry = 16;
 
-bool wanted(const TSK_FS_INFO* fs, TSK_INUM_T directory, const TSK_FS_NAME& name) {
+bool wanted(TSK_FS_INFO* fs, TSK_INUM_T directory, const TSK_FS_NAME& name) {
   if (!name.name || !(name.flags & TSK_FS_NAME_FLAG_ALLOC)) return false;
   if (name.type == TSK_FS_NAME_TYPE_VIRT || name.type == TSK_FS_NAME_TYPE_VIRT_DIR) return false;
   if (std::strcmp(name.name, ".") == 0 || std::strcmp(name.name, "..") == 0) return false;
@@ -21,6 +22,7 @@ bool wanted(const TSK_FS_INFO* fs, TSK_INUM_T directory, const TSK_FS_NAME& name
       name.meta_addr < kFirstUserEntry) {
     return false;
   }
+  if (directory == fs->root_inum && isVolumeLabel(fs, name.meta_addr)) return false;
   return std::strlen(name.name) < static_cast<std::size_t>(kMaxPath) &&
          !std::strchr(name.name, '\\');
 }
