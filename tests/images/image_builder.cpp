@@ -262,6 +262,11 @@ bool buildPartitionedDisk(const std::string& disk, const std::vector<DiskPartiti
 bool convertDisk(const std::string& raw, DiskFormat format, const std::string& basePath,
                  std::string& converted, std::string& error) {
   switch (format) {
+    case DiskFormat::SplitRaw:
+      converted = basePath + ".001";
+      return run(
+          {"split", "-b", "16M", "-d", "-a", "3", "--numeric-suffixes=1", raw, basePath + "."},
+          error);
     case DiskFormat::Vhd:
       converted = basePath + ".vhd";
       return run({"qemu-img", "convert", "-f", "raw", "-O", "vpc", raw, converted}, error);
@@ -270,7 +275,7 @@ bool convertDisk(const std::string& raw, DiskFormat format, const std::string& b
       return run({"qemu-img", "convert", "-f", "raw", "-O", "vmdk", raw, converted}, error);
     case DiskFormat::E01:
       converted = basePath + ".E01";
-      return run({"ewfacquire", "-u", "-q", "-t", basePath, raw}, error);
+      return run({"ewfacquire", "-u", "-q", "-S", "16MiB", "-t", basePath, raw}, error);
   }
   return false;
 }

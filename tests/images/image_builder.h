@@ -67,9 +67,10 @@ bool buildPartitionedDisk(const std::string& disk, const std::vector<DiskPartiti
                           std::vector<std::uint64_t>& offsets, std::string& error,
                           const std::string& label = "dos");
 
-enum class DiskFormat { Vhd, Vmdk, E01 };
-// Converts a raw disk into another format; the path of the file to open (for E01 its first
-// segment) goes to converted.
+enum class DiskFormat { SplitRaw, Vhd, Vmdk, E01 };
+// Converts a raw disk into another format: split raw and E01 in segments of 16 MiB, so that a
+// disk of more than that is a set of files; the path of the file to open (the first of a set)
+// goes to converted.
 bool convertDisk(const std::string& raw, DiskFormat format, const std::string& basePath,
                  std::string& converted, std::string& error);
 

@@ -1,5 +1,6 @@
 // vantoscan on disk images built with Debian's tools: a disk whose first partition holds data
-// (FAT32) and whose second holds the Windows installation (NTFS), as raw, VHD, VMDK and E01; bare
+// (FAT32) and whose second holds the Windows installation (NTFS), as raw, split raw, VHD, VMDK and
+// E01 (the split and E01 ones in several files, opened by the first); bare
 // file-system images of the same tree that is scanned as a mounted folder; damaged images.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -158,7 +159,8 @@ class ImageScanTest : public ::testing::Test {
         buildPartitionedDisk(w.raw, {{w.fat, "c", 0, ""}, {w.ntfs, "7", 0, ""}}, w.offsets, error))
         << error;
     w.formats["raw"] = w.raw;
-    for (const auto& [name, format] : {std::pair{"vhd", DiskFormat::Vhd},
+    for (const auto& [name, format] : {std::pair{"split", DiskFormat::SplitRaw},
+                                       {"vhd", DiskFormat::Vhd},
                                        {"vmdk", DiskFormat::Vmdk},
                                        {"e01", DiskFormat::E01}}) {
       ASSERT_TRUE(
@@ -170,7 +172,7 @@ class ImageScanTest : public ::testing::Test {
     delete world;
     world = nullptr;
   }
-  void SetUp() override { ASSERT_TRUE(world && world->formats.size() == 4); }
+  void SetUp() override { ASSERT_TRUE(world && world->formats.size() == 5); }
 
   // The file lines every scan of the disk must give: the installation's samples on C:, the data
   // drive's on D:.
@@ -197,7 +199,7 @@ TEST_F(ImageScanTest, EveryFormatOfTheDiskGivesTheSameFindings) {
   expected.insert(expected.end(), 4, kRunFinding);
 
   std::vector<std::string> rawReport;
-  for (const char* name : {"raw", "vhd", "vmdk", "e01"}) {
+  for (const char* name : {"raw", "split", "vhd", "vmdk", "e01"}) {
     SCOPED_TRACE(name);
     const std::string& image = world->formats[name];
     const CommandResult result = runCommand(vantoscan("--image " + image), scratch);
