@@ -1,6 +1,7 @@
 #include "offline/image_scan.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "offline/image_drives.h"
@@ -25,6 +26,10 @@ std::string windowsPath(char letter, const linux_host::VolumePath& path) {
 
 int scanImages(const std::vector<std::string>& paths, linux_host::LinuxPlatform& os,
                ScanSession& session, ScanOutput& output, FindingLocator& locator) {
+  // The Sleuth Kit turns every FAT time stamp into a time with mktime, which, while TZ is unset,
+  // looks at /etc/localtime again on every call (a third of a FAT scan's time went there). Naming
+  // the same zone lets the C library read it once; the report holds no times.
+  setenv("TZ", ":/etc/localtime", 0);
   ImageDrives images;
   std::string error;
   const bool opened = images.open(paths, os.drives(), error);
