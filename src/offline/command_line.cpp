@@ -70,10 +70,35 @@ bool parseCommandLine(int argc, const char* const* argv, Options& options, std::
       if (!parseDrive(argv[++i], options, error)) return false;
     } else if (arg.rfind("--drive=", 0) == 0) {
       if (!parseDrive(arg.substr(std::strlen("--drive=")), options, error)) return false;
+    } else if (arg == "--image") {
+      if (i + 1 == argc || argv[i + 1][0] == '\0') {
+        error = "--image wants a disk image file";
+        return false;
+      }
+      options.images.push_back(argv[++i]);
+    } else if (arg.rfind("--image=", 0) == 0) {
+      if (arg.size() == std::strlen("--image=")) {
+        error = "--image wants a disk image file";
+        return false;
+      }
+      options.images.push_back(arg.substr(std::strlen("--image=")));
     } else {
       error = "unknown option " + arg;
       return false;
     }
+  }
+  if (!options.images.empty()) {
+    if (options.remove) {
+      error = "--remove cannot be used with --image: a disk image is evidence and is only read";
+      return false;
+    }
+    if (!folders.empty() || !options.drives.empty()) {
+      error =
+          "--image cannot be combined with folders or --drive: scan images and mounted "
+          "volumes in separate runs";
+      return false;
+    }
+    return true;
   }
   if (!assignLetters(folders, options, error)) return false;
   if (options.drives.empty() && !options.help) {
@@ -85,6 +110,7 @@ bool parseCommandLine(int argc, const char* const* argv, Options& options, std::
 
 const char* usageText() {
   return R"(Usage: vantoscan [--remove] [--json] [--drive LETTER=FOLDER]... [FOLDER]...
+       vantoscan [--json] --image FILE [--image FILE]...
 
 Scans a Windows installation that is not running, mounted on this system, for the
 W32/Talvorn.Trojan family, with the signatures and rules of the Windows tool.
@@ -95,7 +121,15 @@ W32/Talvorn.Trojan family, with the signatures and rules of the Windows tool.
                       from the installation's SOFTWARE hive (a copy of the hive is saved
                       next to it first, as SOFTWARE.vantoscan-backup); without it the
                       scan only reports and changes nothing
-  --json              one JSON object per line instead of the report's text
+  --image FILE        reads a disk image directly, without mounting it: raw or split raw
+                      (the first file), E01 (the first segment), VHD, VMDK. Every partition
+                      with a file system becomes a drive: the one holding \Windows\System32
+                      is C:, the others follow from D: in partition order. The image is only
+                      read; the installation's SOFTWARE hive is judged as the Windows tool
+                      judges it and what it finds is reported as detected. Each finding
+                      names the image, the partition's offset and the file's inode.
+  --json              one JSON object per line instead of the report's text, with the
+                      SHA-256 of every infected file
   --help              this text
 
 Registry values are judged as the Windows tool judges them; %SystemRoot% and %windir%
@@ -107,7 +141,8 @@ Exit status, the same as the Windows tool's:
   3  infected files found, and some remain (lines ending in "Unable to remove"
      or "Remove failed" tell which)
   2  the scan could not run or did not finish (command line, unusable volume,
-     unreadable hive, Ctrl-C)
+     unreadable hive, Ctrl-C), or an image whose partitions or folders could not
+     all be read (the report says which)
 )";
 }
 

@@ -16,9 +16,13 @@ int killNothing(ScanContext&, const char*) {
 }  // namespace
 
 void runOfflineScan(Platform& os, ScanSession& session, ScanMode mode) {
+  runOfflineScan(os, session, detectorTableFor(mode));
+}
+
+void runOfflineScan(Platform& os, ScanSession& session, const DetectorEntry* detectors) {
   session.mainWindow = kReportWindow;
   session.singleFileMode = 0;  // no memory scan: the drives are walked at once
-  ScanContext ctx(os, session, detectorTableFor(mode));
+  ScanContext ctx(os, session, detectors);
   ctx.killProcess = killNothing;
   walkFixedDrives(ctx);
   sendStatistics(ctx);

@@ -16,5 +16,8 @@ using vs::ScanMode;
 // Runs the scan on the calling thread. The platform's main window gets the report lines and the
 // status texts.
 void runOfflineScan(Platform& os, ScanSession& session, ScanMode mode);
+// The same with a detector table of the caller's (the scan of disk images judges the registry
+// without changing it).
+void runOfflineScan(Platform& os, ScanSession& session, const DetectorEntry* detectors);
 
 }  // namespace vs::offline

@@ -43,23 +43,59 @@ bool endsWith(const std::string& text, const std::string& suffix) {
          text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-std::string fileOrRegistryObject(const std::string& line) {
+// A line of a file or registry finding taken apart.
+struct ParsedLine {
+  bool registry = false;
+  std::string path;
+  std::string detection;
+  const Outcome* outcome = nullptr;
+};
+
+bool parseLine(const std::string& line, ParsedLine& parsed) {
   for (const Outcome& outcome : kOutcomes) {
     if (!endsWith(line, outcome.suffix)) continue;
     const std::string rest = line.substr(0, line.size() - std::string(outcome.suffix).size());
+    parsed.outcome = &outcome;
     if (rest.rfind(kRegistryPrefix, 0) == 0) {
-      return "{\"type\":\"registry\",\"detection\":" +
-             jsonString(rest.substr(std::string(kRegistryPrefix).size())) + ",\"outcome\":\"" +
-             outcome.name + "\",\"line\":" + jsonString(line) + "}";
+      parsed.registry = true;
+      parsed.detection = rest.substr(std::string(kRegistryPrefix).size());
+      return true;
     }
     // A name holds no run of five spaces; a path might.
     const std::size_t gap = rest.rfind(kGap);
-    if (gap == std::string::npos || gap == 0) return {};
-    return "{\"type\":\"file\",\"path\":" + jsonString(rest.substr(0, gap)) +
-           ",\"detection\":" + jsonString(rest.substr(gap + std::string(kGap).size())) +
-           ",\"outcome\":\"" + outcome.name + "\",\"line\":" + jsonString(line) + "}";
+    if (gap == std::string::npos || gap == 0) return false;
+    parsed.path = rest.substr(0, gap);
+    parsed.detection = rest.substr(gap + std::string(kGap).size());
+    return true;
   }
-  return {};
+  return false;
+}
+
+std::string field(const char* name, const std::string& text) {
+  return std::string(",\"") + name + "\":" + jsonString(text);
+}
+
+std::string field(const char* name, std::uint64_t number) {
+  return std::string(",\"") + name + "\":" + std::to_string(number);
+}
+
+std::string detailFields(const FindingDetails& details) {
+  std::string fields;
+  if (!details.sha256.empty()) fields += field("sha256", details.sha256);
+  if (!details.hive.empty()) fields += field("hive", details.hive);
+  if (!details.key.empty()) fields += field("key", details.key) + field("value", details.value);
+  if (!details.image.empty()) {
+    fields += field("image", details.image) + field("offset", details.offset);
+    if (details.inode) fields += field("inode", *details.inode);
+  }
+  return fields;
+}
+
+std::string placeFields(const PartitionPlace& place) {
+  return field("image", place.image) +
+         field("partition", static_cast<std::uint64_t>(place.partition)) +
+         field("offset", place.offset) +
+         (place.type.empty() ? "" : field("partition_type", place.type));
 }
 
 }  // namespace
@@ -93,9 +129,50 @@ std::string jsonString(const std::string& text) {
   return out + "\"";
 }
 
-std::string reportLineAsJson(const std::string& line) {
-  const std::string object = fileOrRegistryObject(line);
-  return object.empty() ? "{\"type\":\"line\",\"line\":" + jsonString(line) + "}" : object;
+std::optional<std::string> filePathOfLine(const std::string& line) {
+  ParsedLine parsed;
+  if (!parseLine(line, parsed) || parsed.registry) return std::nullopt;
+  return parsed.path;
+}
+
+bool isRegistryLine(const std::string& line) {
+  ParsedLine parsed;
+  return parseLine(line, parsed) && parsed.registry;
+}
+
+std::string reportLineAsJson(const std::string& line, const FindingDetails* details) {
+  ParsedLine parsed;
+  if (!parseLine(line, parsed)) return "{\"type\":\"line\",\"line\":" + jsonString(line) + "}";
+  std::string object = parsed.registry ? "{\"type\":\"registry\""
+                                       : "{\"type\":\"file\"" + field("path", parsed.path);
+  object += field("detection", parsed.detection) + ",\"outcome\":\"" + parsed.outcome->name + "\"";
+  if (details) object += detailFields(*details);
+  return object + field("line", line) + "}";
+}
+
+std::string driveAsJson(char letter, const PartitionPlace& place, const std::string& fileSystem) {
+  PartitionPlace untyped = place;
+  untyped.type.clear();
+  return "{\"type\":\"drive\"" + field("drive", std::string{letter, ':'}) + placeFields(untyped) +
+         field("file_system", fileSystem) + "}";
+}
+
+std::string skippedPartitionAsJson(const PartitionPlace& place, const std::string& reason) {
+  return "{\"type\":\"skipped\"" + placeFields(place) + field("reason", reason) + "}";
+}
+
+std::string noFileSystemAsJson(const PartitionPlace& place) {
+  return "{\"type\":\"no_file_system\"" + placeFields(place) + "}";
+}
+
+std::string truncatedAsJson(const PartitionPlace& place) {
+  return "{\"type\":\"truncated\"" + placeFields(place) + "}";
+}
+
+std::string skippedFolderAsJson(const std::string& path, const FindingDetails& where,
+                                const std::string& reason) {
+  return "{\"type\":\"skipped\"" + field("path", path) + detailFields(where) +
+         field("reason", reason) + "}";
 }
 
 std::string statisticsAsJson(std::int32_t scanned, std::int32_t infected, std::int32_t removed) {

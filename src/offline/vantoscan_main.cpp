@@ -12,6 +12,8 @@
 
 #include "engine/exit_code.h"
 #include "offline/command_line.h"
+#include "offline/finding_details.h"
+#include "offline/image_scan.h"
 #include "offline/offline_scan.h"
 #include "offline/scan_output.h"
 #include "platform/linux/linux_platform.h"
@@ -65,6 +67,17 @@ int main(int argc, char** argv) {
                                  isatty(STDERR_FILENO) ? stderr : nullptr);
   vs::linux_host::LinuxPlatform os([&](std::uint32_t message) { output.onWindowMessage(message); },
                                    &interrupted);
+  // Every infected file's report line gets its digest, taken before the scan may delete it.
+  vs::offline::FindingLocator locator(os);
+  os.witnessDeletions([&locator](const char* path) { locator.beforeDeletion(path); });
+  output.detailFindings([&locator](const std::string& path) { return locator.fileDetails(path); },
+                        nullptr);
+  if (!options.images.empty()) {
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+    return vs::offline::scanImages(options.images, os, session, output, locator);
+  }
+
   vs::linux_host::DriveTable& drives = os.drives();
   std::vector<vs::linux_host::MountedVolume*> mounted;
   if (!mountDrives(options, drives, mounted, error)) return failWith(error);

@@ -62,6 +62,31 @@ TEST(CommandLineTest, UnusableCommandLinesAreRefused) {
   EXPECT_EQ(error, "more volumes than drive letters");
 }
 
+TEST(CommandLineTest, ImagesAreOnlyReadAndScannedOnTheirOwn) {
+  Options options;
+  std::string error;
+  ASSERT_TRUE(parse({"--image", "/cases/a.E01", "--json", "--image=/cases/b.raw"}, options, error))
+      << error;
+  EXPECT_EQ(options.images, (std::vector<std::string>{"/cases/a.E01", "/cases/b.raw"}));
+  EXPECT_TRUE(options.drives.empty());
+
+  const struct {
+    std::vector<const char*> arguments;
+    const char* error;
+  } refused[] = {
+      {{"--image", "a.raw", "--remove"}, "--remove cannot be used with --image"},
+      {{"--image", "a.raw", "/mnt/win"}, "--image cannot be combined with folders or --drive"},
+      {{"--drive", "C=/mnt/win", "--image", "a.raw"}, "--image cannot be combined"},
+      {{"--image"}, "--image wants a disk image file"},
+      {{"--image="}, "--image wants a disk image file"},
+  };
+  for (const auto& c : refused) {
+    Options refusedOptions;
+    EXPECT_FALSE(parse(c.arguments, refusedOptions, error)) << c.error;
+    EXPECT_THAT(error, ::testing::HasSubstr(c.error));
+  }
+}
+
 TEST(CommandLineTest, HelpNeedsNoVolume) {
   Options options;
   std::string error;

@@ -28,6 +28,45 @@ TEST(ReportJsonTest, LinesBecomeObjectsOfTheirKind) {
   for (const auto& c : cases) EXPECT_EQ(reportLineAsJson(c.line), c.json) << c.line;
 }
 
+TEST(ReportJsonTest, FindingsCarryTheirDetailsAndImageScansTheirDrives) {
+  FindingDetails file;
+  file.sha256 = "ab12";
+  file.image = "/cases/disk.E01";
+  file.offset = 1048576;
+  file.inode = 64;
+  EXPECT_EQ(
+      reportLineAsJson("C:\\x.exe     W32/Talvorn.Cgx.Trojan detected", &file),
+      R"json({"type":"file","path":"C:\\x.exe","detection":"W32/Talvorn.Cgx.Trojan","outcome":"detected","sha256":"ab12","image":"/cases/disk.E01","offset":1048576,"inode":64,"line":"C:\\x.exe     W32/Talvorn.Cgx.Trojan detected"})json");
+  // A file on a mounted folder has its digest only.
+  FindingDetails mounted;
+  mounted.sha256 = "ab12";
+  EXPECT_EQ(
+      reportLineAsJson("C:\\x.exe     W32/Talvorn.Cgx.Trojan removed", &mounted),
+      R"json({"type":"file","path":"C:\\x.exe","detection":"W32/Talvorn.Cgx.Trojan","outcome":"removed","sha256":"ab12","line":"C:\\x.exe     W32/Talvorn.Cgx.Trojan removed"})json");
+  FindingDetails value;
+  value.hive = "C:\\WINDOWS\\system32\\config\\SOFTWARE";
+  value.key = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  value.value = "Updater";
+  value.image = "disk.raw";
+  value.offset = 512;
+  value.inode = 7;
+  EXPECT_EQ(
+      reportLineAsJson("System Registry     W32/Talvorn.Trojan detected", &value),
+      R"json({"type":"registry","detection":"W32/Talvorn.Trojan","outcome":"detected","hive":"C:\\WINDOWS\\system32\\config\\SOFTWARE","key":"Software\\Microsoft\\Windows\\CurrentVersion\\Run","value":"Updater","image":"disk.raw","offset":512,"inode":7,"line":"System Registry     W32/Talvorn.Trojan detected"})json");
+
+  const PartitionPlace place{"disk.raw", 2, 1048576, "NTFS / exFAT (0x07)"};
+  EXPECT_EQ(
+      driveAsJson('C', place, "ntfs"),
+      R"json({"type":"drive","drive":"C:","image":"disk.raw","partition":2,"offset":1048576,"file_system":"ntfs"})json");
+  EXPECT_EQ(
+      skippedPartitionAsJson(place, "no file system"),
+      R"json({"type":"skipped","image":"disk.raw","partition":2,"offset":1048576,"partition_type":"NTFS / exFAT (0x07)","reason":"no file system"})json");
+  EXPECT_EQ(filePathOfLine("C:\\a b\\x.exe     W32/Talvorn.Cgx.Trojan Unable to remove"),
+            "C:\\a b\\x.exe");
+  EXPECT_FALSE(filePathOfLine("System Registry     W32/Talvorn.Trojan removed"));
+  EXPECT_FALSE(filePathOfLine("Total files scanned\t\t:  3"));
+}
+
 TEST(ReportJsonTest, StringsAreEscapedAndAlwaysValidUtf8) {
   EXPECT_EQ(jsonString("a\"b\\c\n\x01\x7f"), R"("a\"b\\c\n\u0001\u007f")");
   EXPECT_EQ(jsonString("C:\\Caf\xc3\xa9\\\xe2\x82\xac"), "\"C:\\\\Caf\xc3\xa9\\\\\xe2\x82\xac\"");

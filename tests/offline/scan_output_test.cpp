@@ -64,6 +64,34 @@ TEST_F(ScanOutputTest, ProgressLineGivesWayToEveryReportLine) {
             "Scanning completed\n");
 }
 
+// A scan of disk images: the bytes read on the progress line, and where each finding lies at the
+// end of its line.
+TEST_F(ScanOutputTest, ImageFindingsSayWhereTheyLie) {
+  output.countImageBytes([] { return std::uint64_t{3} << 20; });
+  output.detailFindings(
+      [](const std::string& path) {
+        FindingDetails details;
+        details.sha256 = "ab12";
+        details.image = "disk.raw";
+        details.offset = 1048576;
+        details.inode = path == "C:\\x.exe" ? 64 : 65;
+        return details;
+      },
+      nullptr);
+  session.filesScanned = 7;
+  status("C:\\x.exe");
+  line("C:\\x.exe     W32/Talvorn.Cgx.Trojan detected");
+  output.driveMapped('D', {"disk.raw", 1, 512, "Win95 FAT32 (0x0c)"}, "fat32");
+  output.partitionSkipped({"disk.raw", 3, 4096, "Linux (0x83)"}, "no file system", true);
+
+  EXPECT_EQ(progress.text(), "\r\033[K7 files  3.0 MiB read  C:\\x.exe\r\033[K");
+  EXPECT_EQ(report.text(),
+            "C:\\x.exe     W32/Talvorn.Cgx.Trojan detected  [disk.raw, partition at byte 1048576, "
+            "inode 64]\n"
+            "Drive D:  partition 1 of disk.raw at byte 512 (fat32)\n"
+            "Skipped  partition 3 of disk.raw at byte 4096 (Linux (0x83)): no file system\n");
+}
+
 TEST(ScanOutputJsonTest, StatisticsComeAsOneObjectWithTheStatus) {
   ScanSession session;
   MemoryStream report;

@@ -130,19 +130,54 @@ TEST_F(VantoscanTest, RemovalReportsWhatTheWindowsToolReportsForTheSameTree) {
 
 TEST_F(VantoscanTest, JsonGivesOneObjectPerLine) {
   const CommandResult result = runCommand(vantoscan("--json " + tree.volume), scratch);
+  // Each infected file's object carries the file's SHA-256.
+  const CommandResult digest =
+      runCommand("sha256sum '" + hostPath(tree, "C:\\WINDOWS\\WinUpd.exe") + "'", scratch);
+  ASSERT_FALSE(digest.lines.empty());
 
   EXPECT_EQ(result.exitCode, 1);
   ASSERT_EQ(result.lines.size(), tree.samples.size() + 2);
   EXPECT_THAT(result.lines,
               ::testing::Contains(
                   "{\"type\":\"file\",\"path\":\"C:\\\\WINDOWS\\\\WinUpd.exe\",\"detection\":"
-                  "\"W32/Talvorn.Dzm.Trojan\",\"outcome\":\"detected\",\"line\":"
+                  "\"W32/Talvorn.Dzm.Trojan\",\"outcome\":\"detected\",\"sha256\":\"" +
+                  digest.lines[0].substr(0, 64) +
+                  "\",\"line\":"
                   "\"C:\\\\WINDOWS\\\\WinUpd.exe     W32/Talvorn.Dzm.Trojan detected\"}"));
   EXPECT_THAT(result.lines[result.lines.size() - 2],
               HasSubstr("\"type\":\"statistics\",\"files_scanned\":"));
   EXPECT_THAT(result.lines[result.lines.size() - 2],
               HasSubstr("\"files_infected\":5,\"files_removed\":0}"));
   EXPECT_EQ(result.lines.back(), "{\"type\":\"status\",\"text\":\"Scanning completed\"}");
+}
+
+// The digest of a removed file is taken before it goes.
+TEST_F(VantoscanTest, RemovedFilesKeepTheirDigestInTheJsonReport) {
+  std::vector<std::string> expected;
+  for (const std::string& sample : tree.samples) {
+    const CommandResult digest = runCommand("sha256sum '" + hostPath(tree, sample) + "'", scratch);
+    ASSERT_FALSE(digest.lines.empty());
+    std::string path;
+    for (const char c : sample) path += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    expected.push_back("\"path\":\"" + path + "\"");
+    expected.back() += "," + digest.lines[0].substr(0, 64);
+  }
+  const CommandResult result = runCommand(vantoscan("--json --remove " + tree.volume), scratch);
+  EXPECT_EQ(result.exitCode, 1);
+  std::vector<std::string> found;
+  for (const std::string& line : result.lines) {
+    const std::size_t path = line.find("\"path\":\"");
+    const std::size_t digest = line.find("\"sha256\":\"");
+    if (path == std::string::npos || line.find("\"outcome\":\"removed\"") == std::string::npos) {
+      continue;
+    }
+    ASSERT_NE(digest, std::string::npos) << line;
+    found.push_back(line.substr(path, line.find("\",", path) + 1 - path) + "," +
+                    line.substr(digest + 10, 64));
+  }
+  EXPECT_THAT(found, UnorderedElementsAreArray(expected));
+  for (const std::string& sample : tree.samples)
+    EXPECT_FALSE(std::filesystem::exists(hostPath(tree, sample)));
 }
 
 TEST_F(VantoscanTest, DamagedHiveStopsRemovalBeforeAnythingChanges) {

@@ -31,6 +31,7 @@ bool LinuxPlatform::setFileAttributes(const char* path, std::uint32_t attributes
 }
 
 bool LinuxPlatform::deleteFile(const char* path) {
+  if (deletionWitness_) deletionWitness_(path);
   return drives_.deleteFile(path);
 }
 

@@ -35,6 +35,10 @@ class LinuxPlatform : public NotRunningPlatform {
   void setInstallation(const WindowsInstallation& installation);
   // HKEY_LOCAL_MACHINE\SOFTWARE; without it every key is missing.
   void setSoftwareHive(SoftwareHive* hive) { hive_ = hive; }
+  // Called with a file's Windows path before each attempt to delete it, so that the report can
+  // still tell what the file held.
+  using DeletionWitness = std::function<void(const char* path)>;
+  void witnessDeletions(DeletionWitness witness) { deletionWitness_ = std::move(witness); }
 
   // Files and directories (linux_files.cpp).
   std::unique_ptr<DirectoryListing> listDirectory(const char* pattern) override;
@@ -84,6 +88,7 @@ class LinuxPlatform : public NotRunningPlatform {
   std::string windowsFolder_;
   std::string systemFolder_;
   SoftwareHive* hive_ = nullptr;
+  DeletionWitness deletionWitness_;
 };
 
 }  // namespace vs::linux_host

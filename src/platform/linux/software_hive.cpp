@@ -83,6 +83,23 @@ std::unique_ptr<SoftwareHive> SoftwareHive::open(const std::string& hivePath, No
   return hive;
 }
 
+std::unique_ptr<SoftwareHive> SoftwareHive::openForReading(const std::string& hivePath,
+                                                           Notice notice, std::string& error) {
+  hive_h* handle = hivex_open(hivePath.c_str(), 0);
+  if (!handle) {
+    error = "not a registry hive that can be read (" + reason() + ")";
+    return nullptr;
+  }
+  std::unique_ptr<SoftwareHive> hive(new SoftwareHive(hivePath, handle, std::move(notice)));
+  hive->readOnly_ = true;
+  if (!closedCleanly(hivePath)) {
+    hive->notice_(
+        "the SOFTWARE hive was not closed cleanly: changes still waiting in its log "
+        "files are not seen");
+  }
+  return hive;
+}
+
 SoftwareHive::~SoftwareHive() {
   hivex_close(handle_);
 }
@@ -123,7 +140,7 @@ hive_value_h SoftwareHive::findValue(hive_node_h key, const char* name) const {
 }
 
 std::int32_t SoftwareHive::deleteValue(hive_node_h key, hive_value_h value) {
-  if (!usable_ || (!writable_ && !makeWritable()))
+  if (readOnly_ || !usable_ || (!writable_ && !makeWritable()))
     return static_cast<std::int32_t>(kErrorAccessDenied);
   // The key's new value list: every other value, name, type and bytes as stored.
   std::vector<std::string> names;

@@ -25,6 +25,11 @@ class SoftwareHive {
   // Opens the hive file read-only; null with error set when hivex cannot read it.
   static std::unique_ptr<SoftwareHive> open(const std::string& hivePath, Notice notice,
                                             std::string& error);
+  // Opens the hive only to be read (a copy of a hive from a disk image): one the system did not
+  // close cleanly is read as it stands, without the changes still waiting in its log files, and
+  // nothing is ever changed.
+  static std::unique_ptr<SoftwareHive> openForReading(const std::string& hivePath, Notice notice,
+                                                      std::string& error);
   ~SoftwareHive();
   SoftwareHive(const SoftwareHive&) = delete;
   SoftwareHive& operator=(const SoftwareHive&) = delete;
@@ -65,6 +70,7 @@ class SoftwareHive {
   hive_h* handle_;
   Notice notice_;
   bool writable_ = false;
+  bool readOnly_ = false;
   bool usable_ = true;
   bool copySaved_ = false;
   dev_t copyDevice_ = 0;

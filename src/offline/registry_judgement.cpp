@@ -1,0 +1,109 @@
+#include "offline/registry_judgement.h"
+
+#include <cctype>
+#include <cstring>
+#include <memory>
+
+#include "engine/matcher.h"
+#include "engine/status_channel.h"
+#include "remediation/registry_access.h"
+#include "remediation/registry_cleanup.h"
+#include "remediation/run_value_rules.h"
+
+namespace vs::offline {
+namespace {
+
+constexpr const char* kUninstallKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\rhcjg7j0e38v";
+constexpr const char* kRunValueFamily = "W32/Talvorn.Trojan";
+// The Windows tool's buffers: names up to 16,383 characters, commands up to 263 bytes, expanded
+// commands up to 260, and a remembered name up to 127.
+constexpr std::uint32_t kValueNameCapacity = 16384;
+constexpr std::uint32_t kRunDataCapacity = 264;
+constexpr std::uint32_t kExpandedCapacity = 261;
+constexpr std::size_t kRememberedCapacity = 128;
+
+RegistryJudgingDetector* active = nullptr;
+
+bool valueExists(Platform& os, const char* keyPath, const char* name) {
+  std::unique_ptr<RegistryKey> key;
+  if (os.openMachineKey(keyPath, kKeyRead, key) != 0) return false;
+  std::uint32_t size = 0;
+  const bool found = key->queryValue(name, nullptr, nullptr, &size) == 0;
+  key->close();
+  return found;
+}
+
+std::string upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+}  // namespace
+
+RegistryJudgingDetector::RegistryJudgingDetector(ValueFound valueFound)
+    : valueFound_(std::move(valueFound)) {
+  active = this;
+}
+
+RegistryJudgingDetector::~RegistryJudgingDetector() {
+  if (active == this) active = nullptr;
+}
+
+const DetectorEntry* RegistryJudgingDetector::table() const {
+  static const DetectorEntry table[] = {{kFamilyName, detect}, {nullptr, nullptr}};
+  return table;
+}
+
+int RegistryJudgingDetector::detect(ScanContext& ctx, const char*, const char* path) {
+  const int index = examineFile(ctx.os, path, ctx.listedSize, nullptr);
+  if (index < 0 || !active) return 0;
+  ctx.session.filesInfected += 1;
+  active->judgeRegistry(ctx, path, kSignatureTable[index].name);
+  sendReportLine(ctx, "%s     %s detected", path, kSignatureTable[index].name);
+  return 1;
+}
+
+bool RegistryJudgingDetector::report(ScanContext& ctx, const char* keyPath, const std::string& name,
+                                     const char* detectionName) {
+  if (!reported_.insert(upper(keyPath) + '\n' + upper(name)).second) return false;
+  if (valueFound_) valueFound_(keyPath, name);
+  sendReportLine(ctx, "System Registry     %s detected", detectionName);
+  return true;
+}
+
+void RegistryJudgingDetector::judgeRegistry(ScanContext& ctx, const char* path,
+                                            const char* detectionName) {
+  if (!remembered_.empty()) {
+    for (const char* keyPath : {kRunKey, kRunServicesKey, kUninstallKey}) {
+      if (valueExists(ctx.os, keyPath, remembered_.c_str())) {
+        report(ctx, keyPath, remembered_, detectionName);
+      }
+    }
+  }
+  judgeRunKey(ctx, kRunKey, path);
+  judgeRunKey(ctx, kRunServicesKey, path);
+}
+
+void RegistryJudgingDetector::judgeRunKey(ScanContext& ctx, const char* keyPath, const char* path) {
+  std::unique_ptr<RegistryKey> key;
+  if (ctx.os.openMachineKey(keyPath, kKeyRead, key) != 0) return;
+  std::uint32_t count = 0;
+  if (key->valueCount(count) != 0 || !std::strrchr(path, '\\')) return;
+  auto name = std::make_unique<char[]>(kValueNameCapacity);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::uint32_t nameLength = kValueNameCapacity;
+    if (key->enumValueName(i, name.get(), &nameLength) != 0) continue;
+    char data[kRunDataCapacity];
+    if (!readRegistryString(ctx.os, keyPath, name.get(), data, sizeof data)) continue;
+    char expanded[kExpandedCapacity];
+    const std::uint32_t needed = ctx.os.expandEnvironmentStrings(data, expanded, sizeof expanded);
+    if (needed == 0 || needed > sizeof expanded) continue;
+    if (judgeRunValue(data, expanded, path) == RunValueVerdict::Keep) continue;
+    if (!report(ctx, keyPath, name.get(), kRunValueFamily)) continue;
+    // A name the Windows tool's buffer cannot hold whole is not remembered.
+    if (std::strlen(name.get()) < kRememberedCapacity) remembered_ = name.get();
+  }
+}
+
+}  // namespace vs::offline
