@@ -6,5 +6,6 @@ add_library(vs_volumes STATIC
   src/platform/linux/mounted_volume.cpp
   src/platform/linux/volume_listing.cpp
   src/platform/linux/drive_table.cpp
+  src/platform/linux/host_names.cpp
 )
 target_link_libraries(vs_volumes PUBLIC vs_platform)

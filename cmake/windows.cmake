@@ -7,6 +7,7 @@ add_library(vs_win32 STATIC
   src/platform/win32/win32_services.cpp
   src/platform/win32/win32_system_information.cpp
   src/platform/win32/win32_window_queue.cpp
+  src/platform/win32/wide_calls.cpp
 )
 target_link_libraries(vs_win32 PUBLIC vs_engine user32 kernel32 advapi32)
 

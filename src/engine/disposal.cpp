@@ -7,37 +7,37 @@
 namespace vs {
 namespace {
 
-void reportRemoved(ScanContext& ctx, const char* path, const char* detectionName) {
+void reportRemoved(ScanContext& ctx, const TargetFile& file, const char* detectionName) {
   ctx.session.filesRemoved += 1;
   removeUninstallEntry(ctx);
-  sendReportLine(ctx, "%s     %s removed", path, detectionName);
+  sendFileLine(ctx, file, detectionName, "removed");
 }
 
 }  // namespace
 
-void disposeInfectedFile(ScanContext& ctx, const char* path, const char* detectionName) {
+void disposeInfectedFile(ScanContext& ctx, const TargetFile& file, const char* detectionName) {
   // Read-only, hidden and system files cannot be deleted as they are.
-  if (!ctx.os.setFileAttributes(path, kAttrArchive)) {
-    sendReportLine(ctx, "%s     %s Unable to remove", path, detectionName);
+  if (!setTargetAttributes(ctx.os, file, kAttrArchive)) {
+    sendFileLine(ctx, file, detectionName, "Unable to remove");
     return;
   }
-  if (ctx.os.deleteFile(path)) {
-    reportRemoved(ctx, path, detectionName);
+  if (deleteTarget(ctx.os, file)) {
+    reportRemoved(ctx, file, detectionName);
     return;
   }
   // In use: free it by killing the program that holds it.
-  if (ctx.killProcess(ctx, path) && ctx.os.deleteFile(path)) {
-    reportRemoved(ctx, path, detectionName);
+  if (ctx.killProcess(ctx, file) && deleteTarget(ctx.os, file)) {
+    reportRemoved(ctx, file, detectionName);
     return;
   }
-  sendReportLine(ctx, "%s     %s Unable to remove", path, detectionName);
-  if (scheduleDeleteAtRestart(ctx.os, path)) ctx.session.restartNeeded = 1;
+  sendFileLine(ctx, file, detectionName, "Unable to remove");
+  if (scheduleDeleteAtRestart(ctx.os, file)) ctx.session.restartNeeded = 1;
 }
 
-void disposeMemoryImage(ScanContext& ctx, const char* path, const char* familyName) {
+void disposeMemoryImage(ScanContext& ctx, const TargetFile& file, const char* familyName) {
   sendReportLine(ctx, "%s", kMemoryLine);
   ctx.os.sleep(kImageReleasePause);
-  disposeInfectedFile(ctx, path, familyName);
+  disposeInfectedFile(ctx, file, familyName);
 }
 
 }  // namespace vs

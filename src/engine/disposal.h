@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/scan_session.h"
+#include "engine/target_file.h"
 
 namespace vs {
 
@@ -13,10 +14,10 @@ constexpr unsigned kImageReleasePause = 1000;
 // Deletes an infected file found by the walk, with growing force: attributes reset and deletion,
 // deletion after killing the program that holds it, deletion at the next start. Reports exactly
 // one line about the file.
-void disposeInfectedFile(ScanContext& ctx, const char* path, const char* detectionName);
+void disposeInfectedFile(ScanContext& ctx, const TargetFile& file, const char* detectionName);
 
 // Disposes of the image of a process that the memory scan has just killed, after its own
 // "System Memory" line.
-void disposeMemoryImage(ScanContext& ctx, const char* path, const char* familyName);
+void disposeMemoryImage(ScanContext& ctx, const TargetFile& file, const char* familyName);
 
 }  // namespace vs

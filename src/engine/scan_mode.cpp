@@ -14,9 +14,15 @@ const DetectorEntry kDetectOnlyTable[] = {{kFamilyName, detectWithoutChange}, {n
 
 // The memory scan names an image by the path its program was started with, the walk by the
 // listing's spelling: the two may differ in letter case only.
-bool alreadyReported(const ScanSession& s, const char* path) {
+bool alreadyReported(const ScanSession& s, const TargetFile& file) {
+  if (file.wide()) {
+    for (const std::u16string& image : s.runningWideImagesDetected) {
+      if (equalsIgnoringCase(image, file.widePath)) return true;
+    }
+    return false;
+  }
   for (const std::string& image : s.runningImagesDetected) {
-    if (equalsIgnoringCase(image.c_str(), path)) return true;
+    if (equalsIgnoringCase(image.c_str(), file.path)) return true;
   }
   return false;
 }
@@ -25,13 +31,20 @@ bool alreadyReported(const ScanSession& s, const char* path) {
 
 int detectWithoutChange(ScanContext& ctx, const char*, const char* path) {
   ScanSession& s = ctx.session;
-  if (alreadyReported(s, path)) return 0;
-  const int index = examineFile(ctx.os, path, ctx.listedSize, nullptr);
+  const TargetFile file(path, ctx.widePath);
+  if (alreadyReported(s, file)) return 0;
+  const int index = examineFile(ctx.os, file, ctx.listedSize, nullptr);
   if (index < 0) return 0;
   s.filesInfected += 1;
   // Only the memory scan tests files in single-file mode: the file is a running program's image.
-  if (s.singleFileMode) s.runningImagesDetected.emplace_back(path);
-  sendReportLine(ctx, "%s     %s detected", path, kSignatureTable[index].name);
+  if (s.singleFileMode) {
+    if (file.wide()) {
+      s.runningWideImagesDetected.emplace_back(file.widePath);
+    } else {
+      s.runningImagesDetected.emplace_back(path);
+    }
+  }
+  sendFileLine(ctx, file, kSignatureTable[index].name, "detected");
   return 1;
 }
 

@@ -16,10 +16,17 @@ namespace vs {
 // their numbers with WM_ENABLE and WM_SETREDRAW; the main window treats them only as these.
 constexpr std::uint32_t kStatusMsgSetText = 10;
 constexpr std::uint32_t kStatusMsgAddLine = 11;
+// The walk names an entry it could not examine (reportLine, reportLineWide as for a report line):
+// for the report file, not for the window's list. A number of the application's own range
+// (WM_APP and up), which no window of the system takes for anything else; the window passes it by.
+constexpr std::uint32_t kStatusMsgNotScanned = 0x8001;
 
 struct ScanSession {
   WindowHandle mainWindow = 0;
   char reportLine[500] = {};
+  // The report line as the system shows it, for a line that names a file only the wide calls
+  // reach (reportLine then holds its rendering in the code page); empty for every other line.
+  std::u16string reportLineWide;
   char statusText[kMaxPath] = {};
   std::int32_t filesScanned = 0;
   std::int32_t filesInfected = 0;
@@ -38,6 +45,9 @@ struct ScanSession {
   std::int32_t programFilesPending = 0;
   std::int32_t programFilesSeen = 0;
   char currentFilePath[kMaxPath + 1] = {};
+  // The wide path of the file under check when only the wide calls reach it (currentFilePath then
+  // holds its rendering in the code page); empty otherwise.
+  std::u16string currentWidePath;
   std::int32_t currentFileSize = 0;
 
   // The name of the last Run value that the registry cleanup matched (127 characters at most).
@@ -60,15 +70,18 @@ struct ScanSession {
   AttachmentRecord attachmentTable[kAttachmentCount] = {};
 
   // A scan that changes nothing: the images of running programs that the memory scan reported, so
-  // that the walk of their drives does not report them twice.
+  // that the walk of their drives does not report them twice; those that only the wide calls
+  // reach, by their wide paths.
   std::vector<std::string> runningImagesDetected;
+  std::vector<std::u16string> runningWideImagesDetected;
 };
 
 struct DetectorEntry;
 struct ScanContext;
+struct TargetFile;
 
 // Frees a file that a running program holds by killing the program.
-using ProcessKiller = int (*)(ScanContext& ctx, const char* path);
+using ProcessKiller = int (*)(ScanContext& ctx, const TargetFile& file);
 
 // What every engine operation works on: the machine, the scan state, and the walk's detector
 // table (the one signature detector; tests may put a recording detector in its place).
@@ -79,6 +92,9 @@ struct ScanContext {
   // The length of the entry the walk is handing to the detectors, as its directory listing gave
   // it; -1 when unknown (single-file mode, or any caller outside the walk).
   std::int64_t listedSize = -1;
+  // The wide path of the entry the walk is handing to the detectors, when only the wide calls
+  // reach it (the detectors' path is then its rendering in the code page); null otherwise.
+  const char16_t* widePath = nullptr;
   // What the disposal calls when a file is in use (the kill of the remediation by default);
   // tests may put a fake killer in its place.
   ProcessKiller killProcess;

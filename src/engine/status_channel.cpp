@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "engine/text.h"
+#include "engine/wide_text.h"
 
 namespace vs {
 
@@ -51,7 +52,48 @@ void sendReportLine(ScanContext& ctx, const char* format, ...) {
   va_start(args, format);
   std::vsnprintf(ctx.session.reportLine, sizeof ctx.session.reportLine, format, args);
   va_end(args);
+  ctx.session.reportLineWide.clear();
   ctx.os.sendMessage(ctx.session.mainWindow, kStatusMsgAddLine, 0, 0);
+}
+
+namespace {
+
+constexpr const char* kNotScanned = "     Not scanned";
+
+// Sends a line whose text only the wide calls' text holds whole: reportLine gets its rendering.
+void sendWideLine(ScanContext& ctx, std::u16string line, std::uint32_t message) {
+  ScanSession& s = ctx.session;
+  copyText(s.reportLine, sizeof s.reportLine, ansiRendering(ctx.os, line).c_str());
+  s.reportLineWide = std::move(line);
+  ctx.os.sendMessage(s.mainWindow, message, 0, 0);
+  s.reportLineWide.clear();
+}
+
+std::u16string widenedAscii(std::string_view text) {
+  return std::u16string(text.begin(), text.end());
+}
+
+}  // namespace
+
+void sendFileLine(ScanContext& ctx, const TargetFile& file, const char* detectionName,
+                  const char* outcome) {
+  if (!file.wide()) {
+    sendReportLine(ctx, "%s     %s %s", file.path, detectionName, outcome);
+    return;
+  }
+  // Detection names and outcomes are ASCII.
+  sendWideLine(ctx,
+               file.widePath + widenedAscii(std::string("     ") + detectionName + " " + outcome),
+               kStatusMsgAddLine);
+}
+
+// The line holds the whole path also where it is longer than reportLine.
+void sendNotScanned(ScanContext& ctx, std::string_view ansiPath) {
+  sendNotScanned(ctx, widened(ctx.os, ansiPath));
+}
+
+void sendNotScanned(ScanContext& ctx, std::u16string_view widePath) {
+  sendWideLine(ctx, std::u16string(widePath) + widenedAscii(kNotScanned), kStatusMsgNotScanned);
 }
 
 }  // namespace vs

@@ -2,7 +2,10 @@
 // message synchronously, so a buffer may be reused as soon as the call returns.
 #pragma once
 
+#include <string_view>
+
 #include "engine/scan_session.h"
+#include "engine/target_file.h"
 
 namespace vs {
 
@@ -20,5 +23,17 @@ void sendStatusTextNow(ScanContext& ctx, const char* text);
 // Formats one report line into reportLine (cut to fit) and sends StatusMsgAddLine.
 void sendReportLine(ScanContext& ctx, const char* format, ...)
     __attribute__((format(printf, 2, 3)));
+
+// Sends the report line "PATH     NAME OUTCOME" about a file. For a file that only the wide calls
+// reach, the line goes out as the system shows it in reportLineWide, and rendered in the code page
+// in reportLine.
+void sendFileLine(ScanContext& ctx, const TargetFile& file, const char* detectionName,
+                  const char* outcome);
+
+// Names an entry the walk could not examine, "PATH     Not scanned", for the report file
+// (StatusMsgNotScanned): by its wide path where the system has one, by its ANSI path otherwise;
+// reportLineWide holds the whole line in both cases.
+void sendNotScanned(ScanContext& ctx, std::string_view ansiPath);
+void sendNotScanned(ScanContext& ctx, std::u16string_view widePath);
 
 }  // namespace vs

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "offline/sha256.h"
+#include "platform/linux/host_names.h"
 #include "platform/linux/windows_path.h"
 
 namespace vs::offline {
@@ -18,7 +19,11 @@ void FindingLocator::registryValue(const std::string& key, const std::string& va
 }
 
 std::string FindingLocator::digest(const std::string& windowsPath) {
-  std::unique_ptr<ReadableFile> file = os_.openForReading(windowsPath.c_str());
+  // A path longer than the ANSI calls take is read through the wide ones.
+  std::unique_ptr<ReadableFile> file =
+      windowsPath.size() < static_cast<std::size_t>(kMaxPath)
+          ? os_.openForReading(windowsPath.c_str())
+          : os_.openForReadingWide(linux_host::wideFromHostName(windowsPath).c_str());
   if (!file) return {};
   Sha256 sha;
   char buffer[65536];

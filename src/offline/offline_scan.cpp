@@ -1,6 +1,7 @@
 #include "offline/offline_scan.h"
 
 #include "engine/scan_driver.h"
+#include "engine/target_file.h"
 
 namespace vs::offline {
 namespace {
@@ -9,7 +10,7 @@ namespace {
 // message to the report whatever the handle.
 constexpr WindowHandle kReportWindow = 1;
 
-int killNothing(ScanContext&, const char*) {
+int killNothing(ScanContext&, const TargetFile&) {
   return 0;
 }
 

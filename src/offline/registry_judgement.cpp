@@ -6,6 +6,7 @@
 
 #include "engine/matcher.h"
 #include "engine/status_channel.h"
+#include "engine/utf16_text.h"
 #include "remediation/registry_access.h"
 #include "remediation/registry_cleanup.h"
 #include "remediation/run_value_rules.h"
@@ -22,6 +23,8 @@ constexpr std::uint32_t kValueNameCapacity = 16384;
 constexpr std::uint32_t kRunDataCapacity = 264;
 constexpr std::uint32_t kExpandedCapacity = 261;
 constexpr std::size_t kRememberedCapacity = 128;
+// A command that names a file only the wide calls reach is read up to the longest wide path.
+constexpr std::uint32_t kWideCommandCapacity = kMaxWidePath + 1;
 
 RegistryJudgingDetector* active = nullptr;
 
@@ -56,11 +59,12 @@ const DetectorEntry* RegistryJudgingDetector::table() const {
 }
 
 int RegistryJudgingDetector::detect(ScanContext& ctx, const char*, const char* path) {
-  const int index = examineFile(ctx.os, path, ctx.listedSize, nullptr);
+  const TargetFile file(path, ctx.widePath);
+  const int index = examineFile(ctx.os, file, ctx.listedSize, nullptr);
   if (index < 0 || !active) return 0;
   ctx.session.filesInfected += 1;
-  active->judgeRegistry(ctx, path, kSignatureTable[index].name);
-  sendReportLine(ctx, "%s     %s detected", path, kSignatureTable[index].name);
+  active->judgeRegistry(ctx, file, kSignatureTable[index].name);
+  sendFileLine(ctx, file, kSignatureTable[index].name, "detected");
   return 1;
 }
 
@@ -72,7 +76,7 @@ bool RegistryJudgingDetector::report(ScanContext& ctx, const char* keyPath, cons
   return true;
 }
 
-void RegistryJudgingDetector::judgeRegistry(ScanContext& ctx, const char* path,
+void RegistryJudgingDetector::judgeRegistry(ScanContext& ctx, const TargetFile& file,
                                             const char* detectionName) {
   if (!remembered_.empty()) {
     for (const char* keyPath : {kRunKey, kRunServicesKey, kUninstallKey}) {
@@ -81,8 +85,46 @@ void RegistryJudgingDetector::judgeRegistry(ScanContext& ctx, const char* path,
       }
     }
   }
-  judgeRunKey(ctx, kRunKey, path);
-  judgeRunKey(ctx, kRunServicesKey, path);
+  for (const char* keyPath : {kRunKey, kRunServicesKey}) {
+    if (file.wide()) {
+      judgeWideRunKey(ctx, keyPath, file.widePath);
+    } else {
+      judgeRunKey(ctx, keyPath, file.path);
+    }
+  }
+}
+
+void RegistryJudgingDetector::found(ScanContext& ctx, const char* keyPath,
+                                    const std::string& name) {
+  if (!report(ctx, keyPath, name, kRunValueFamily)) return;
+  // A name the Windows tool's buffer cannot hold whole is not remembered.
+  if (name.size() < kRememberedCapacity) remembered_ = name;
+}
+
+void RegistryJudgingDetector::judgeWideRunKey(ScanContext& ctx, const char* keyPath,
+                                              const std::u16string& path) {
+  std::unique_ptr<RegistryKey> key;
+  if (ctx.os.openMachineKey(keyPath, kKeyRead, key) != 0) return;
+  std::uint32_t count = 0;
+  if (key->valueCount(count) != 0 || path.find(u'\\') == std::u16string::npos) return;
+  std::u16string name(kValueNameCapacity, u'\0');
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::uint32_t nameLength = kValueNameCapacity;
+    if (key->enumValueNameWide(i, name.data(), &nameLength) != 0) continue;
+    const std::u16string valueName = name.substr(0, nameLength);
+    std::u16string data;
+    if (!readRegistryStringWide(ctx.os, keyPath, valueName.c_str(), data, kWideCommandCapacity)) {
+      continue;
+    }
+    std::u16string expanded(kWideCommandCapacity, u'\0');
+    const std::uint32_t needed =
+        ctx.os.expandEnvironmentStringsWide(data.c_str(), expanded.data(), kWideCommandCapacity);
+    if (needed == 0 || needed > kWideCommandCapacity) continue;
+    expanded.resize(std::char_traits<char16_t>::length(expanded.c_str()));
+    if (judgeRunValue(data, expanded, path) == RunValueVerdict::Keep) continue;
+    // The hive's names are UTF-8 here, the code page of this host's names.
+    found(ctx, keyPath, utf16ToUtf8(valueName.data(), valueName.size()));
+  }
 }
 
 void RegistryJudgingDetector::judgeRunKey(ScanContext& ctx, const char* keyPath, const char* path) {
@@ -100,9 +142,7 @@ void RegistryJudgingDetector::judgeRunKey(ScanContext& ctx, const char* keyPath,
     const std::uint32_t needed = ctx.os.expandEnvironmentStrings(data, expanded, sizeof expanded);
     if (needed == 0 || needed > sizeof expanded) continue;
     if (judgeRunValue(data, expanded, path) == RunValueVerdict::Keep) continue;
-    if (!report(ctx, keyPath, name.get(), kRunValueFamily)) continue;
-    // A name the Windows tool's buffer cannot hold whole is not remembered.
-    if (std::strlen(name.get()) < kRememberedCapacity) remembered_ = name.get();
+    found(ctx, keyPath, name.get());
   }
 }
 

@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 
+#include "engine/target_file.h"
 #include "engine/walk.h"
 
 namespace vs::offline {
@@ -31,11 +32,15 @@ class RegistryJudgingDetector {
 
  private:
   static int detect(ScanContext& ctx, const char* familyName, const char* path);
-  void judgeRegistry(ScanContext& ctx, const char* path, const char* detectionName);
+  void judgeRegistry(ScanContext& ctx, const TargetFile& file, const char* detectionName);
   // Reports a value of a key once; false when it was reported before.
   bool report(ScanContext& ctx, const char* keyPath, const std::string& name,
               const char* detectionName);
   void judgeRunKey(ScanContext& ctx, const char* keyPath, const char* path);
+  // The same on the registry's wide text, for a file that only the wide calls reach.
+  void judgeWideRunKey(ScanContext& ctx, const char* keyPath, const std::u16string& path);
+  // A value the rules would delete: reported once, and remembered as the Windows tool would.
+  void found(ScanContext& ctx, const char* keyPath, const std::string& name);
 
   ValueFound valueFound_;
   std::string remembered_;

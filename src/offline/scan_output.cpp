@@ -1,6 +1,9 @@
 #include "offline/scan_output.h"
 
+#include <algorithm>
+
 #include "offline/report_json.h"
+#include "platform/linux/host_names.h"
 
 namespace vs::offline {
 namespace {
@@ -44,7 +47,9 @@ ScanOutput::ScanOutput(const ScanSession& session, bool json, std::FILE* report,
 
 void ScanOutput::onWindowMessage(std::uint32_t message) {
   if (message == kStatusMsgAddLine) {
-    reportLine(session_.reportLine);
+    reportLine(lineText().c_str());
+  } else if (message == kStatusMsgNotScanned) {
+    notScanned(lineText());
   } else if (message == kStatusMsgSetText) {
     // The walk sends the entry it is at; once the statistics are out, the final status follows.
     if (session_.statisticsShown) {
@@ -53,6 +58,19 @@ void ScanOutput::onWindowMessage(std::uint32_t message) {
       showProgress();
     }
   }
+}
+
+// A line about a file that only the wide calls reach holds its path as this host spells it.
+std::string ScanOutput::lineText() const {
+  const std::u16string& wide = session_.reportLineWide;
+  return wide.empty() ? std::string(session_.reportLine) : linux_host::hostNameFromWide(wide);
+}
+
+void ScanOutput::notScanned(const std::string& line) {
+  static const std::string kTail = "     Not scanned";
+  const std::string path = line.substr(0, line.size() - std::min(line.size(), kTail.size()));
+  const std::string reason = "its path is longer than this system's calls take";
+  ownRecord("Skipped  " + path + ": " + reason, skippedFolderAsJson(path, {}, reason));
 }
 
 void ScanOutput::notice(const std::string& text) {

@@ -46,6 +46,10 @@ class ScanOutput {
   void showProgress();
   void eraseProgress();
   void reportLine(const char* line);
+  // The report line the engine sent, as this host spells its names.
+  std::string lineText() const;
+  // An entry the walk could not examine: on this host, only for the length of its path.
+  void notScanned(const std::string& line);
   void finalStatus(const char* text);
   // A line of the report's own (not from the engine): its text, or its JSON object.
   void ownRecord(const std::string& text, const std::string& json);

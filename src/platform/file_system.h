@@ -1,5 +1,6 @@
-// Files, directories and drives, as the system's ANSI file calls give them. Paths are Windows
-// paths in the ANSI code page ("C:\dir\file.exe").
+// Files, directories and drives, as the system's ANSI file calls give them, and the wide calls of
+// the NT line for what those cannot reach. Paths are Windows paths in the ANSI code page
+// ("C:\dir\file.exe"), or wide paths in UTF-16 for the wide calls.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,12 @@ namespace vs {
 
 // Windows paths in the ANSI code page: buffers hold 260 characters including the terminator.
 constexpr int kMaxPath = 260;
+
+// The longest wide path, in UTF-16 units without the terminator. Wide paths are full paths from a
+// drive letter ("C:\dir\name"); the real backend hands them to the system with the "\\?\"
+// prefix, which lifts the ANSI calls' 260-character limit and takes every name as the file system
+// keeps it.
+constexpr int kMaxWidePath = 32767;
 
 // File attribute bits as the system reports them.
 constexpr std::uint32_t kAttrReadOnly = 0x01;
@@ -31,9 +38,17 @@ constexpr unsigned kDriveRamdisk = 6;
 // length (the listing knows it; the walk passes it on so the matcher can skip files whose length
 // no record accepts without opening them).
 struct DirectoryEntry {
+  // The name in the ANSI code page, as FindFirstFileA gives it.
   char name[kMaxPath];
   std::uint32_t attributes;
   std::uint64_t size;
+  // The ANSI name does not reach the entry: the code page cannot spell a character of it (the
+  // listing shows "?" or a look-alike there, and two such names may read alike), or it does not
+  // fit the ANSI buffer. The ANSI calls cannot open such an entry.
+  bool ansiNameLost;
+  // The name as the file system keeps it, where the system has wide calls: set for every entry of
+  // a wide listing and for the lost names of an ANSI listing, empty otherwise.
+  char16_t wideName[kMaxPath];
 };
 
 // An open find-first/find-next listing; destroying it closes the search handle.
@@ -102,6 +117,21 @@ class FileSystem {
   // GetShortPathNameA: the length of the text written, the size needed (terminator included)
   // when the buffer is too small, or 0 on failure.
   virtual std::uint32_t shortPathName(const char* path, char* buffer, std::uint32_t size) = 0;
+
+  // Whether the wide calls below exist: the NT line has them; on the 9x line every one of them
+  // fails with ERROR_CALL_NOT_IMPLEMENTED.
+  virtual bool hasWideFileCalls() = 0;
+  // The wide calls, on wide paths of up to kMaxWidePath units, with the meaning of the ANSI calls
+  // above: FindFirstFileW (every entry with its wideName, and its name in the ANSI code page as
+  // the ANSI listing gives it), GetFileAttributesW, CreateFileW for reading, SetFileAttributesW,
+  // DeleteFileW and MoveFileExW(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT). A longer path fails
+  // with ERROR_FILENAME_EXCED_RANGE.
+  virtual std::unique_ptr<DirectoryListing> listDirectoryWide(const char16_t* pattern) = 0;
+  virtual bool pathExistsWide(const char16_t* path) = 0;
+  virtual std::unique_ptr<ReadableFile> openForReadingWide(const char16_t* path) = 0;
+  virtual bool setFileAttributesWide(const char16_t* path, std::uint32_t attributes) = 0;
+  virtual bool deleteFileWide(const char16_t* path) = 0;
+  virtual bool deleteAtRebootWide(const char16_t* path) = 0;
 };
 
 }  // namespace vs

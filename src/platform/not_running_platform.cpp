@@ -47,4 +47,8 @@ bool NotRunningPlatform::deleteAtReboot(const char*) {
   return fail(kErrorAccessDenied);
 }
 
+bool NotRunningPlatform::deleteAtRebootWide(const char16_t*) {
+  return fail(kErrorAccessDenied);
+}
+
 }  // namespace vs

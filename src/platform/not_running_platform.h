@@ -28,6 +28,7 @@ class NotRunningPlatform : public Platform {
   bool lookupPrivilegeValue(const char* name, PrivilegeId& privilege) override;
   bool exitWindows(std::uint32_t flags, std::uint32_t reserved) override;
   bool deleteAtReboot(const char* path) override;
+  bool deleteAtRebootWide(const char16_t* path) override;
 
  protected:
   // Records a failure's code and returns false, so that a failing path can end with it.

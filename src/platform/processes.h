@@ -48,8 +48,8 @@ class ToolhelpLibrary {
   virtual std::unique_ptr<ProcessSnapshot> snapshotProcesses() = 0;
 };
 
-// psapi.dll loaded by name with EnumProcesses and GetModuleFileNameExA found in it; destroying it
-// frees the library.
+// psapi.dll loaded by name with EnumProcesses and GetModuleFileNameExA found in it (and
+// GetModuleFileNameExW where it has it); destroying it frees the library.
 class PsapiLibrary {
  public:
   virtual ~PsapiLibrary() = default;
@@ -61,6 +61,10 @@ class PsapiLibrary {
   // terminator is a failure too: cut, it would name another file.
   virtual std::uint32_t mainModulePath(ProcessHandle& process, char* buffer,
                                        std::uint32_t size) = 0;
+  // GetModuleFileNameExW, the same in UTF-16 units: the path as the system keeps it, whatever the
+  // code page can spell and however long. 0 with ERROR_PROC_NOT_FOUND where psapi lacks it.
+  virtual std::uint32_t mainModulePathWide(ProcessHandle& process, char16_t* buffer,
+                                           std::uint32_t size) = 0;
 };
 
 class Processes {

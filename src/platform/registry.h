@@ -33,6 +33,14 @@ class RegistryKey {
                                      std::uint32_t* nameLength) = 0;
   // RegDeleteValueA.
   virtual std::int32_t deleteValue(const char* name) = 0;
+  // RegQueryValueExW, RegEnumValueW (name only) and RegDeleteValueW: the same contracts with names
+  // and strings in UTF-16; sizes stay in bytes, name lengths count UTF-16 units. Strings that the
+  // code page cannot spell reach the program whole only through these.
+  virtual std::int32_t queryValueWide(const char16_t* name, std::uint32_t* type, void* data,
+                                      std::uint32_t* size) = 0;
+  virtual std::int32_t enumValueNameWide(std::uint32_t index, char16_t* name,
+                                         std::uint32_t* nameLength) = 0;
+  virtual std::int32_t deleteValueWide(const char16_t* name) = 0;
   // RegCloseKey, reporting its result; every later call on the key fails.
   virtual std::int32_t close() = 0;
 };

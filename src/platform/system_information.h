@@ -58,6 +58,9 @@ class SystemInformation {
   // buffer does not hold the expansion. 0 on failure.
   virtual std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
                                                  std::uint32_t size) = 0;
+  // ExpandEnvironmentStringsW: the same contract in UTF-16 units.
+  virtual std::uint32_t expandEnvironmentStringsWide(const char16_t* source, char16_t* destination,
+                                                     std::uint32_t size) = 0;
   // WideCharToMultiByte to the ANSI code page, no flags. length -1 converts up to and with the
   // terminator. Returns the bytes written, 0 on failure (also when the result does not fit).
   virtual int wideToAnsi(const char16_t* text, int length, char* out, int capacity) = 0;

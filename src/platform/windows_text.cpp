@@ -5,11 +5,13 @@
 namespace vs {
 namespace {
 
-char lowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+template <typename Char>
+Char lowerAscii(Char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<Char>(c - 'A' + 'a') : c;
 }
 
-bool matchFrom(std::string_view mask, std::string_view name) {
+template <typename Char>
+bool matchFrom(std::basic_string_view<Char> mask, std::basic_string_view<Char> name) {
   for (std::size_t m = 0; m < mask.size(); ++m) {
     if (mask[m] == '*') {
       for (std::size_t rest = 0;; ++rest) {
@@ -24,9 +26,8 @@ bool matchFrom(std::string_view mask, std::string_view name) {
   return name.empty();
 }
 
-}  // namespace
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+template <typename Char>
+bool namesEqual(std::basic_string_view<Char> a, std::basic_string_view<Char> b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
@@ -34,8 +35,23 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+}  // namespace
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  return namesEqual(a, b);
+}
+
+bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  return namesEqual(a, b);
+}
+
 bool wildcardMatches(std::string_view mask, std::string_view name) {
   if (mask == "*.*" || mask == "*") return true;
+  return matchFrom(mask, name);
+}
+
+bool wildcardMatches(std::u16string_view mask, std::u16string_view name) {
+  if (mask == u"*.*" || mask == u"*") return true;
   return matchFrom(mask, name);
 }
 

@@ -11,12 +11,14 @@
 namespace vs {
 
 // Compares two names ignoring the letter case of ASCII letters, as Windows compares file, key and
-// value names.
+// value names. Wide names are compared the same way: other letters must match exactly.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
+bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b);
 
 // Windows wildcard matching of a listing mask ("*.*", "*", "b.*", "x?.exe"), ignoring case. "*.*"
 // matches every name, also names without a dot.
 bool wildcardMatches(std::string_view mask, std::string_view name);
+bool wildcardMatches(std::u16string_view mask, std::u16string_view name);
 
 // The parts of a path between its separators (backslashes unless told otherwise), empty parts
 // dropped: "SOFTWARE\\a\\\\b" gives "SOFTWARE", "a", "b".

@@ -102,18 +102,22 @@ int addWininitRenameEntry(Platform& os, const char* destination, const char* sou
   return rewriteWininit(os, path, original, withRenameEntry(original, entryLine));
 }
 
-int scheduleDeleteAtRestart(Platform& os, const char* path) {
+int scheduleDeleteAtRestart(Platform& os, const TargetFile& file) {
   const int family = getSystemFamily(os);
   if (family == FAMILY_WIN9X) {
+    // The 9x line has no wide calls, and so no file that only they reach.
+    if (file.wide()) return 0;
     // wininit.ini takes short names only; without one nothing is written.
     char shortPath[kMaxPath];
-    const std::uint32_t length = os.shortPathName(path, shortPath, sizeof shortPath);
+    const std::uint32_t length = os.shortPathName(file.path, shortPath, sizeof shortPath);
     if (length == 0 || length >= sizeof shortPath) return 0;
     return addWininitRenameEntry(os, "NUL", shortPath) == 1 ? 1 : 0;
   }
   if (family == FAMILY_NT) {
     // A request the system refused (no administrator rights, for one) needs no restart.
-    return os.deleteAtReboot(path) ? 1 : 0;
+    const bool accepted =
+        file.wide() ? os.deleteAtRebootWide(file.widePath) : os.deleteAtReboot(file.path);
+    return accepted ? 1 : 0;
   }
   return 0;
 }

@@ -19,14 +19,15 @@ constexpr int kEnglishLanguage = 9;
 constexpr std::size_t kExtensionLength = 4;  // ".EXE"
 
 // The instance name without the directory and the last four characters, in upper case; empty
-// when nothing is left.
-std::string targetName(const char* path) {
-  std::string name = path;
-  if (name.size() <= kExtensionLength || name.size() >= kMaxPath) return {};
+// when nothing is left. An ANSI path is held to the ANSI buffers' length.
+template <typename Char>
+std::basic_string<Char> targetName(std::basic_string<Char> name, std::size_t longest) {
+  if (name.size() <= kExtensionLength || name.size() > longest) return {};
   name.resize(name.size() - kExtensionLength);
-  name = fileNameOf(name.c_str());
-  for (char& c : name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  const std::size_t slash = name.rfind(Char('\\'));
+  if (slash != std::basic_string<Char>::npos) name.erase(0, slash + 1);
+  for (Char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<Char>(c - 'a' + 'A');
   }
   return name;
 }
@@ -34,18 +35,26 @@ std::string targetName(const char* path) {
 // The system names a second program of the same image "name#1", and so on; any other name that
 // merely begins with the target ("name#", "name#x", "name#1a", "nameX") belongs to another
 // program.
-bool instanceMatches(const char* instance, const std::string& target) {
+template <typename Char>
+bool instanceMatches(std::basic_string_view<Char> instance, std::basic_string_view<Char> target) {
   const std::size_t length = target.size();
-  if (std::strlen(instance) < length) return false;
-  const std::string head(instance, length);
-  if (!equalsIgnoringCase(head.c_str(), target.c_str())) return false;
-  const char* rest = instance + length;
-  if (*rest == '\0') return true;
-  if (*rest != '#' || rest[1] == '\0') return false;
-  for (const char* digit = rest + 1; *digit; ++digit) {
-    if (*digit < '0' || *digit > '9') return false;
+  if (instance.size() < length) return false;
+  if (!equalsIgnoringCase(instance.substr(0, length), target)) return false;
+  const std::basic_string_view<Char> rest = instance.substr(length);
+  if (rest.empty()) return true;
+  if (rest[0] != '#' || rest.size() == 1) return false;
+  for (const Char digit : rest.substr(1)) {
+    if (digit < '0' || digit > '9') return false;
   }
   return true;
+}
+
+bool instanceMatches(const PerfProcessEntry& entry, const std::string& target,
+                     const std::u16string& wideTarget) {
+  if (!wideTarget.empty()) {
+    return instanceMatches<char16_t>(entry.wideName, wideTarget);
+  }
+  return instanceMatches<char>(entry.name, target);
 }
 
 // Reads the counter-name list and finds the process object and its id counter.
@@ -97,9 +106,12 @@ int readInstances(Platform& os, RegistryKey& root, const PerfCounterIndexes& ind
 
 }  // namespace
 
-int killByNamePerfData(Platform& os, const char* path) {
-  const std::string target = targetName(path);
-  if (target.empty()) return 0;
+int killByNamePerfData(Platform& os, const TargetFile& file) {
+  const std::string target =
+      file.wide() ? std::string() : targetName<char>(file.path, kMaxPath - 1);
+  const std::u16string wideTarget =
+      file.wide() ? targetName<char16_t>(file.widePath, kMaxWidePath) : std::u16string();
+  if (target.empty() && wideTarget.empty()) return 0;
 
   PerfProcessEntry table[kPerfTableSize];
   int filled = 0;
@@ -117,7 +129,7 @@ int killByNamePerfData(Platform& os, const char* path) {
 
   int killed = 0;
   for (int i = 0; i < filled; ++i) {
-    if (!instanceMatches(table[i].name, target)) continue;
+    if (!instanceMatches(table[i], target, wideTarget)) continue;
     std::unique_ptr<ProcessHandle> process = os.openProcess(kProcessTerminate, table[i].processId);
     if (process && process->terminate(0)) killed = 1;
     process.reset();

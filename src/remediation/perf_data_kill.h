@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "engine/target_file.h"
 #include "platform/platform.h"
 
 namespace vs {
@@ -16,7 +17,9 @@ constexpr std::uint32_t kPerfMaxBufferSize = 8u << 20;
 constexpr std::uint32_t kPerfMaxCounterListSize = 8u << 20;
 
 // Terminates every program whose performance-data instance is named after the file (its name
-// without the directory and the extension). Returns 1 when at least one termination succeeded.
-int killByNamePerfData(Platform& os, const char* path);
+// without the directory and the extension). Returns 1 when at least one termination succeeded. A
+// file that only the wide calls reach is compared by its wide name with the names as the block
+// holds them: in the code page, two such names may read alike.
+int killByNamePerfData(Platform& os, const TargetFile& file);
 
 }  // namespace vs

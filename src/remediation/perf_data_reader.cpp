@@ -1,5 +1,6 @@
 #include "remediation/perf_data_reader.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -116,6 +117,9 @@ int readProcessInstances(const std::uint8_t* data, std::size_t size, long counte
       std::strcpy(entry.name, "unknown");
     } else if (std::strlen(converted) <= kPerfNameLength) {
       std::strcpy(entry.name, converted);
+    }
+    if (wide.size() <= static_cast<std::size_t>(kPerfNameLength)) {
+      std::copy(wide.begin(), wide.end(), entry.wideName);
     }
     entry.processId = processId == 0 ? 0xFFFFFFFEu : processId;
     instance = counters + counterBlockLength;

@@ -18,6 +18,9 @@ constexpr int kPerfNameLength = 16;
 struct PerfProcessEntry {
   std::uint32_t processId = 0;
   char name[kPerfNameLength + 1] = {};  // 16 characters, and a terminator for our own use
+  // The name as the block holds it, for names the code page cannot spell; empty when longer than
+  // 16 units, as name is.
+  char16_t wideName[kPerfNameLength + 1] = {};
 };
 
 struct PerfCounterIndexes {
@@ -37,7 +40,8 @@ using WideToAnsi =
 
 // Fills table (255 entries, zeroed first) from a performance-data block; returns the number of
 // entries filled. Names longer than 16 characters are left empty so that they never match; a
-// process id of 0 is stored as 0xFFFFFFFE, an id that no process has.
+// process id of 0 is stored as 0xFFFFFFFE, an id that no process has. Each entry has its name in
+// the code page and as the block holds it.
 int readProcessInstances(const std::uint8_t* block, std::size_t size, long counterIndex,
                          const WideToAnsi& toAnsi, PerfProcessEntry (&table)[kPerfTableSize]);
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/text.h"
+#include "engine/wide_text.h"
 #include "platform/windows_text.h"
 #include "remediation/perf_data_kill.h"
 #include "remediation/process_list.h"
@@ -47,15 +48,27 @@ int killByNameToolhelp(Platform& os, const char* path) {
   return killed;
 }
 
+// Whether a program's image is the file. Where either only the wide calls reach, the wide paths
+// are compared: the renderings of two such names in the code page may read alike.
+bool runsFile(Platform& os, const ProcessRecord& record, const TargetFile& file) {
+  if (!file.wide() && record.wideImagePath.empty()) {
+    return equalsIgnoringCase(record.imagePath, file.path);
+  }
+  const std::u16string image =
+      record.wideImagePath.empty() ? widened(os, record.imagePath) : record.wideImagePath;
+  return equalsIgnoringCase(image,
+                            file.wide() ? std::u16string(file.widePath) : widened(os, file.path));
+}
+
 // NT 5.x: every program whose main module is the file itself, by its whole path. True whenever
 // the programs could be listed, whether or not one ran the file.
-bool killByPathPsapi(Platform& os, const char* path) {
+bool killByPathPsapi(Platform& os, const TargetFile& file) {
   std::unique_ptr<PsapiLibrary> psapi = os.loadPsapi();
   if (!psapi) return false;
   std::vector<ProcessRecord> records;
   if (listProcessesPsapi(os, *psapi, OnAccessDenied::Skip, records) == 0) return false;
   for (const ProcessRecord& record : records) {
-    if (!equalsIgnoringCase(record.imagePath, path)) continue;
+    if (!runsFile(os, record, file)) continue;
     std::unique_ptr<ProcessHandle> process = os.openProcess(kProcessKillAccess, record.processId);
     if (process && process->terminate(0)) {
       process.reset();
@@ -67,20 +80,21 @@ bool killByPathPsapi(Platform& os, const char* path) {
 
 }  // namespace
 
-int killProcessByPath(ScanContext& ctx, const char* path) {
+int killProcessByPath(ScanContext& ctx, const TargetFile& file) {
   Platform& os = ctx.os;
   const int family = getSystemFamily(os);
   int killed = 0;
   if (family == FAMILY_WIN9X) {
-    killed = killByNameToolhelp(os, path);
+    // The 9x line has no wide calls: its files all have ANSI paths.
+    killed = killByNameToolhelp(os, file.path);
   } else if (family == FAMILY_NT) {
-    if (getNtGeneration(os) == NTGEN_NT5) return killByPathPsapi(os, path) ? 1 : 0;
-    killed = killByNamePerfData(os, path);
+    if (getNtGeneration(os) == NTGEN_NT5) return killByPathPsapi(os, file) ? 1 : 0;
+    killed = killByNamePerfData(os, file);
   } else {
     return 1;
   }
   if (!killed) {
-    os.messageBox("Could not kill process", path, kMbOk);
+    os.messageBox("Could not kill process", file.path, kMbOk);
     return 0;
   }
   return 1;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/scan_session.h"
+#include "engine/target_file.h"
 
 namespace vs {
 
@@ -13,7 +14,8 @@ constexpr unsigned kAfterKillPause = 500;
 // Kills the program that runs the given file, by the road of this system (tool-help names on the
 // 9x line, module paths on NT 5.x, performance-data names on NT 4 and from NT 6 on). Returns 1
 // when the road reports success, 0 otherwise, after telling the user that nothing was killed. On
-// other systems nothing is done and the result is 1.
-int killProcessByPath(ScanContext& ctx, const char* path);
+// other systems nothing is done and the result is 1. A file that only the wide calls reach is
+// compared by its wide path and name.
+int killProcessByPath(ScanContext& ctx, const TargetFile& file);
 
 }  // namespace vs

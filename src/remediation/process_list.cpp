@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "engine/text.h"
+#include "engine/wide_text.h"
 
 namespace vs {
 namespace {
@@ -19,6 +20,22 @@ void enableDebugPrivilege(Platform& os) {
   PrivilegeId debug;
   os.lookupPrivilegeValue("SeDebugPrivilege", debug);
   token->adjustPrivilege(debug, kSePrivilegeEnabled);
+}
+
+// The image's wide path, kept where the ANSI path (of ansiLength characters, 0 when the ANSI call
+// failed) does not name it: a name the code page cannot spell, or too long a path. False when
+// neither call names the image.
+bool reachImage(Platform& os, PsapiLibrary& psapi, ProcessHandle& process, std::uint32_t ansiLength,
+                ProcessRecord& record) {
+  std::u16string wide(static_cast<std::size_t>(kMaxWidePath) + 1, u'\0');
+  const std::uint32_t length =
+      psapi.mainModulePathWide(process, wide.data(), static_cast<std::uint32_t>(wide.size()));
+  if (length == 0 || length >= wide.size()) return ansiLength > 0;
+  wide.resize(length);
+  if (ansiLength > 0 && widened(os, record.imagePath) == wide) return true;
+  copyText(record.imagePath, sizeof record.imagePath, ansiRendering(os, wide).c_str());
+  record.wideImagePath = std::move(wide);
+  return true;
 }
 
 }  // namespace
@@ -43,8 +60,10 @@ std::uint32_t listProcessesPsapi(Platform& os, PsapiLibrary& psapi, OnAccessDeni
     if (!process) continue;
     ProcessRecord record;
     record.processId = ids[i];
-    if (psapi.mainModulePath(*process, record.imagePath, kMaxPath) == 0) continue;
-    records.push_back(record);
+    const std::uint32_t length = psapi.mainModulePath(*process, record.imagePath, kMaxPath);
+    if (length == 0 && os.lastError() != kErrorInsufficientBuffer) continue;
+    if (!reachImage(os, psapi, *process, length, record)) continue;
+    records.push_back(std::move(record));
   }
   return count;
 }

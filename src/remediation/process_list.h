@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -12,6 +13,10 @@ namespace vs {
 struct ProcessRecord {
   std::uint32_t processId = 0;
   char imagePath[kMaxPath] = {};
+  // The image's path as the system keeps it, for an image that the ANSI path does not reach (a
+  // name the code page cannot spell, a path longer than the ANSI buffer); imagePath then holds
+  // its rendering in the code page, cut to fit. Empty for every other image.
+  std::u16string wideImagePath;
 };
 
 // Access that opens a process for its module path, and for its termination.
@@ -28,7 +33,8 @@ enum class OnAccessDenied {
 };
 
 // Lists the programs through psapi, in the system's order, keeping those whose main module's path
-// can be asked. Returns the number of ids the system gave; 0 means nothing could be listed.
+// can be asked, through the wide call where the ANSI one does not reach the image. Returns the
+// number of ids the system gave; 0 means nothing could be listed.
 std::uint32_t listProcessesPsapi(Platform& os, PsapiLibrary& psapi, OnAccessDenied onDenied,
                                  std::vector<ProcessRecord>& records);
 

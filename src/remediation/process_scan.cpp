@@ -7,6 +7,7 @@
 #include "engine/product.h"
 #include "engine/text.h"
 #include "engine/walk.h"
+#include "engine/wide_text.h"
 #include "remediation/process_list.h"
 #include "remediation/restart.h"
 #include "remediation/service_cleanup.h"
@@ -14,6 +15,13 @@
 
 namespace vs {
 namespace {
+
+// The single-file walk of a program's image, through the wide calls for an image that only they
+// reach.
+int walkImage(ScanContext& ctx, const ProcessRecord& record) {
+  if (!record.wideImagePath.empty()) return walkDirectoryWide(ctx, record.wideImagePath);
+  return walkDirectory(ctx, record.imagePath);
+}
 
 // The disposal pass: the matcher reports the image and disposes of it without testing it again.
 // A cancel that came after the program was tested does not stop it: the program has been killed,
@@ -23,7 +31,7 @@ int disposeImage(ScanContext& ctx, const ProcessRecord& record) {
   const std::uint8_t cancelled = s.cancelRequested;
   s.cancelRequested = 0;
   s.memoryDisposalPending = 1;
-  const int value = walkDirectory(ctx, record.imagePath);
+  const int value = walkImage(ctx, record);
   s.memoryDisposalPending = 0;
   s.cancelRequested |= cancelled;
   return value;
@@ -35,9 +43,20 @@ bool terminateProcess(ScanContext& ctx, std::uint32_t processId) {
 }
 
 // The service that runs an image is named after the image's file name without its extension.
-void serviceNameOf(const char* imagePath, char (&name)[kMaxPath]) {
-  copyText(name, sizeof name, fileNameOf(imagePath));
+// False for an image whose file name the code page cannot spell: no ANSI name can ask for its
+// service, and the rendering might name another's.
+bool serviceNameOf(Platform& os, const ProcessRecord& record, char (&name)[kMaxPath]) {
+  if (record.wideImagePath.empty()) {
+    copyText(name, sizeof name, fileNameOf(record.imagePath));
+  } else {
+    const std::u16string& path = record.wideImagePath;
+    const std::u16string fileName = path.substr(path.rfind(u'\\') + 1);
+    const std::string rendered = ansiRendering(os, fileName);
+    if (rendered.size() >= sizeof name || widened(os, rendered) != fileName) return false;
+    copyText(name, sizeof name, rendered.c_str());
+  }
   if (char* dot = std::strrchr(name, '.')) *dot = '\0';
+  return true;
 }
 
 using KillRule = int (*)(ScanContext& ctx, const ProcessRecord& record, int value);
@@ -59,12 +78,12 @@ int killRuleNt(ScanContext& ctx, const ProcessRecord& record, int value) {
   const int generation = getNtGeneration(ctx.os);
   if (generation == NTGEN_NT4 || generation == NTGEN_NT5) {
     char service[kMaxPath];
-    serviceNameOf(record.imagePath, service);
-    if (stopServiceByName(ctx.os, service, 1)) {
+    const bool named = serviceNameOf(ctx.os, record, service);
+    if (named && stopServiceByName(ctx.os, service, 1)) {
       deleteServiceKeys(ctx.os, service);
       return disposeImage(ctx, record);
     }
-    deleteServiceKeys(ctx.os, service);
+    if (named) deleteServiceKeys(ctx.os, service);
     if (!killedFirst) ctx.session.memoryRestartNeeded = 1;
   }
   return value != 0 ? disposeImage(ctx, record) : value;
@@ -74,8 +93,11 @@ int killRuleNt(ScanContext& ctx, const ProcessRecord& record, int value) {
 // and disposes of the image. Returns the record's value.
 int testProcess(ScanContext& ctx, const ProcessRecord& record, KillRule kill) {
   // An image that cannot be read cannot be tested: its program is left alone.
-  if (!ctx.os.isReadable(record.imagePath)) return 0;
-  const int value = walkDirectory(ctx, record.imagePath);
+  const bool readable = record.wideImagePath.empty()
+                            ? ctx.os.isReadable(record.imagePath)
+                            : ctx.os.pathExistsWide(record.wideImagePath.c_str());
+  if (!readable) return 0;
+  const int value = walkImage(ctx, record);
   if (!ctx.session.singleFileMatched) return value;
   return kill(ctx, record, value);
 }

@@ -41,6 +41,38 @@ int readRegistryString(Platform& os, const char* keyPath, const char* valueName,
   return read == 0 && closed == 0 ? 1 : 0;
 }
 
+int readRegistryStringWide(Platform& os, const char* keyPath, const char16_t* valueName,
+                           std::u16string& text, std::uint32_t capacity) {
+  std::unique_ptr<RegistryKey> key;
+  if (os.openMachineKey(keyPath, kKeyRead, key) != 0) return 0;
+  const std::uint32_t bytes = capacity * 2;
+  std::uint32_t size = 0;
+  std::int32_t read = key->queryValueWide(valueName, nullptr, nullptr, &size);
+  if (read == 0 && size > bytes) read = static_cast<std::int32_t>(kErrorMoreData);
+  std::u16string buffer(capacity, u'\0');
+  if (read == 0) {
+    size = bytes;
+    std::uint32_t type = kRegSz;
+    read = key->queryValueWide(valueName, &type, buffer.data(), &size);
+  }
+  const std::int32_t closed = key->close();
+  if (read != 0 || closed != 0 || size > bytes) return 0;
+  // Stored data need not end with a terminator; the text ends at the first one.
+  buffer.resize(size / 2);
+  const std::size_t end = buffer.find(u'\0');
+  if (end == std::u16string::npos && buffer.size() == capacity) return 0;
+  text = buffer.substr(0, end);
+  return 1;
+}
+
+int deleteRegistryValueWide(Platform& os, const char* keyPath, const char16_t* valueName) {
+  std::unique_ptr<RegistryKey> key;
+  if (os.openMachineKey(keyPath, kKeyAllAccess, key) != 0) return 0;
+  const std::int32_t deleted = key->deleteValueWide(valueName);
+  key->close();
+  return deleted == 0 ? 1 : 0;
+}
+
 int deleteRegistryKey(Platform& os, const char* keyPath) {
   return os.deleteMachineKey(keyPath) == 0 ? 1 : 0;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -21,6 +22,13 @@ int readRegistryString(Platform& os, const char* keyPath, const char* valueName,
 // too long for the buffer.
 std::int32_t readValueText(RegistryKey& key, const char* valueName, char* buffer,
                            std::uint32_t capacity);
+
+// The same through the registry's wide calls, for names and data that the code page cannot spell:
+// a value's data as UTF-16 text of at most capacity units (terminator included; longer data is
+// not read), and the deletion of a value by its wide name.
+int readRegistryStringWide(Platform& os, const char* keyPath, const char16_t* valueName,
+                           std::u16string& text, std::uint32_t capacity);
+int deleteRegistryValueWide(Platform& os, const char* keyPath, const char16_t* valueName);
 
 // Deletes one key (not its subkeys). Returns 1 when deleted, else 0.
 int deleteRegistryKey(Platform& os, const char* keyPath);

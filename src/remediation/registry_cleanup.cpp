@@ -2,11 +2,13 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "engine/attachment_check.h"
 #include "engine/matcher.h"
 #include "engine/status_channel.h"
 #include "engine/text.h"
+#include "engine/wide_text.h"
 #include "remediation/registry_access.h"
 #include "remediation/run_value_rules.h"
 #include "remediation/system_family.h"
@@ -26,6 +28,9 @@ constexpr std::uint32_t kValueNameCapacity = 16384;
 constexpr std::uint32_t kRunDataCapacity = 264;
 constexpr std::uint32_t kExpandedCapacity = 261;
 constexpr std::uint32_t kUninstallDataCapacity = 100;
+// A command that names a file only the wide calls reach may hold a path longer than the ANSI
+// buffers: it is read, and expanded, up to the longest wide path.
+constexpr std::uint32_t kWideCommandCapacity = kMaxWidePath + 1;
 
 void reportRemoved(ScanContext& ctx, const char* name) {
   if (!ctx.session.mainWindow) return;
@@ -79,6 +84,52 @@ bool removeIfItStartsTheFile(ScanContext& ctx, const char* keyPath, const char* 
   return true;
 }
 
+// A value name that matched through the wide calls is remembered only where its ANSI spelling
+// names that very value.
+void rememberWideRunValue(ScanContext& ctx, const std::u16string& name) {
+  const std::string ansi = ansiRendering(ctx.os, name);
+  if (widened(ctx.os, ansi) == name) rememberRunValue(ctx.session, ansi.c_str());
+}
+
+// removeIfItStartsTheFile on the registry's wide text, for a file that only the wide calls reach.
+bool removeIfItStartsTheWideFile(ScanContext& ctx, const char* keyPath,
+                                 const std::u16string& name) {
+  std::u16string data;
+  if (!readRegistryStringWide(ctx.os, keyPath, name.c_str(), data, kWideCommandCapacity)) {
+    return false;
+  }
+  std::u16string expanded(kWideCommandCapacity, u'\0');
+  const std::uint32_t needed =
+      ctx.os.expandEnvironmentStringsWide(data.c_str(), expanded.data(), kWideCommandCapacity);
+  if (needed == 0 || needed > kWideCommandCapacity) return false;
+  expanded.resize(std::char_traits<char16_t>::length(expanded.c_str()));
+
+  const RunValueVerdict verdict = judgeRunValue(data, expanded, ctx.session.currentWidePath);
+  if (verdict == RunValueVerdict::Keep) return false;
+  if (verdict == RunValueVerdict::RemoveByFullPath) rememberWideRunValue(ctx, name);
+  if (!deleteRegistryValueWide(ctx.os, keyPath, name.c_str())) return false;
+  if (verdict == RunValueVerdict::RemoveByBareName) rememberWideRunValue(ctx, name);
+  reportRemoved(ctx, kRunValueFamily);
+  return true;
+}
+
+void removeWideRunEntries(ScanContext& ctx, const char* keyPath) {
+  const std::u16string& path = ctx.session.currentWidePath;
+  std::unique_ptr<RegistryKey> key;
+  if (ctx.os.openMachineKey(keyPath, kKeyRead, key) != 0) return;
+  std::uint32_t count = 0;
+  if (key->valueCount(count) != 0) return;
+  if (path.find(u'\\') == std::u16string::npos) return;
+
+  std::u16string name(kValueNameCapacity, u'\0');
+  std::uint32_t deleted = 0;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::uint32_t nameLength = kValueNameCapacity;
+    if (key->enumValueNameWide(i - deleted, name.data(), &nameLength) != 0) continue;
+    if (removeIfItStartsTheWideFile(ctx, keyPath, name.substr(0, nameLength))) ++deleted;
+  }
+}
+
 // Reads a value of an open key and, when its data contains marker, deletes it. False when a
 // registry call failed.
 bool removeValueContaining(RegistryKey& key, const char* valueName, const char* marker) {
@@ -115,6 +166,11 @@ int removeRegistryTraces(ScanContext& ctx, const char* detectionName) {
 
 void removeRunEntries(ScanContext& ctx, const char* keyPath) {
   const ScanSession& s = ctx.session;
+  // A file that only the wide calls reach is named whole only by the registry's wide text.
+  if (!s.currentWidePath.empty()) {
+    removeWideRunEntries(ctx, keyPath);
+    return;
+  }
   std::unique_ptr<RegistryKey> key;
   if (ctx.os.openMachineKey(keyPath, kKeyRead, key) != 0) return;
   std::uint32_t count = 0;

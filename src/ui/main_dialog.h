@@ -40,6 +40,7 @@ class CMainDlg : public Dialog {
   LRESULT OnSetStatusText(bool forced);
   void OnAddReportLine();
   void UpdateListExtent();
+  void WidenListForWideLine(const std::u16string& line);
   // The thread is about to stand still (a message box, a pause): the newest status text is put on
   // screen first.
   void ShowWaitingStatus();

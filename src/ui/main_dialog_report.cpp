@@ -8,6 +8,32 @@
 #include "ui/ui_state.h"
 
 namespace vs::ui {
+namespace {
+
+// The calls that add and measure a line of the system's wide text, looked up by name: such lines
+// come only on the NT line, and the program must start on the 9x line too.
+struct WideListCalls {
+  decltype(&SendMessageW) sendMessage = nullptr;
+  decltype(&GetTextExtentPoint32W) textExtent = nullptr;
+};
+
+const WideListCalls& wideListCalls() {
+  static const WideListCalls calls = [] {
+    WideListCalls found;
+    if (HMODULE user = GetModuleHandleA("user32.dll")) {
+      found.sendMessage = reinterpret_cast<decltype(&SendMessageW)>(
+          reinterpret_cast<void*>(GetProcAddress(user, "SendMessageW")));
+    }
+    if (HMODULE gdi = GetModuleHandleA("gdi32.dll")) {
+      found.textExtent = reinterpret_cast<decltype(&GetTextExtentPoint32W)>(
+          reinterpret_cast<void*>(GetProcAddress(gdi, "GetTextExtentPoint32W")));
+    }
+    return found;
+  }();
+  return calls;
+}
+
+}  // namespace
 
 LRESULT CMainDlg::OnSetStatusText(bool forced) {
   if (!statusLine_.bound()) return 0;
@@ -48,10 +74,37 @@ void CMainDlg::OnAddReportLine() {
   if (clearsBeforeAppend(count, scan_.session.statisticsShown != 0)) {
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
   }
-  SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(scan_.session.reportLine));
+  // A line about a file that only the wide calls reach shows as the system shows its path.
+  const std::u16string& wide = scan_.session.reportLineWide;
+  const bool wideLine = !wide.empty() && wideListCalls().sendMessage;
+  if (wideLine) {
+    wideListCalls().sendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  } else {
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(scan_.session.reportLine));
+  }
   const auto lines = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
   SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(selectionAfterAppend(lines)), 0);
   UpdateListExtent();
+  if (wideLine) WidenListForWideLine(wide);
+}
+
+// The ANSI measure of the list's lines takes a wide line's characters for "?": the line itself is
+// measured in its own characters.
+void CMainDlg::WidenListForWideLine(const std::u16string& line) {
+  HWND list = reportList_.hwnd();
+  if (!list || !wideListCalls().textExtent) return;
+  SIZE size{};
+  {
+    WindowDc dc(list);
+    if (!dc || !wideListCalls().textExtent(dc.get(), reinterpret_cast<const wchar_t*>(line.c_str()),
+                                           static_cast<int>(line.size()), &size)) {
+      return;
+    }
+  }
+  const auto current = static_cast<int>(SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0));
+  if (const auto extent = widenedExtent(current, static_cast<int>(size.cx))) {
+    SendMessageA(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(*extent), 0);
+  }
 }
 
 void CMainDlg::UpdateListExtent() {

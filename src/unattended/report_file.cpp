@@ -36,8 +36,14 @@ void ReportFile::writeLine(const char* text) {
 }
 
 void ReportFile::take(const ScanSession& session, std::uint32_t message) {
-  if (message == kStatusMsgAddLine) {
-    writeLine(session.reportLine);
+  // The window's list does not show what the walk could not examine; the report names it.
+  if (message == kStatusMsgAddLine || message == kStatusMsgNotScanned) {
+    if (session.reportLineWide.empty()) {
+      writeLine(session.reportLine);
+    } else {
+      const std::u16string& wide = session.reportLineWide;
+      writeBytes(utf16ToUtf8(wide.data(), wide.size()) + "\r\n");
+    }
   } else if (message == kStatusMsgSetText && session.statisticsShown) {
     writeLine(session.statusText);
   }

@@ -23,8 +23,10 @@ class ReportFile {
   // as it is. After a write that failed or fell short nothing more is written: what was written
   // stays, and failed() tells that the file is incomplete.
   void writeLine(const char* text);
-  // A StatusChannel message the engine sent: a report line, or, once the statistics block is
-  // out, the final status. The status texts of the walk are not part of the report.
+  // A StatusChannel message the engine sent: a report line (as the system shows it: a line about a
+  // file that only the wide calls reach in its wide text), an entry the walk could not examine,
+  // or, once the statistics block is out, the final status. The status texts of the walk are not
+  // part of the report.
   void take(const ScanSession& session, std::uint32_t message);
 
   bool failed() const { return failed_; }

@@ -20,11 +20,11 @@ enum class Kill { Fails, FreesTheFile, LeavesItLocked };
 Kill killOutcome = Kill::Fails;
 int killCalls = 0;
 
-int fakeKill(ScanContext& ctx, const char* path) {
+int fakeKill(ScanContext& ctx, const TargetFile& file) {
   ++killCalls;
   if (killOutcome == Kill::Fails) return 0;
   if (killOutcome == Kill::FreesTheFile)
-    static_cast<sim::SimMachine&>(ctx.os).find(path)->deleteError = 0;
+    static_cast<sim::SimMachine&>(ctx.os).find(file.path)->deleteError = 0;
   return 1;
 }
 

@@ -101,15 +101,16 @@ std::string pathOfLength(const std::string& folder, std::size_t length) {
 
 void longPaths(Tree& t) {
   const std::string folder = "C:\\long\\" + std::string(200, 'd');
-  // Paths live in 260-byte buffers: 259 characters and the terminator is the most there is.
+  // The ANSI buffers hold 259 characters and the terminator; the wide calls reach the longer.
   t.infected(pathOfLength(folder, 259));
-  t.keep(pathOfLength(folder, 260), sample());
-  t.keep(pathOfLength(folder, 261), sample());
-  t.keep(pathOfLength(folder, 300), sample());
-  // A folder whose pattern ("\*.*" more) does not fit is never listed, though a file of it would.
+  t.infected(pathOfLength(folder, 260));
+  t.infected(pathOfLength(folder, 261));
+  t.infected(pathOfLength(folder, 300));
+  // A folder whose pattern ("\*.*" more) does not fit the ANSI buffers is listed by the wide
+  // calls, though a file of it would fit.
   const std::string unlisted = folder + "\\" + std::string(256 - folder.size() - 1, 'e');
-  t.keep(unlisted + "\\a", sample());
-  t.scanned = 1;
+  t.infected(unlisted + "\\a");
+  t.scanned = 5;
 }
 
 void oddNames(Tree& t) {

@@ -64,6 +64,8 @@ TEST_F(WalkTest, ProgramFilesFolderIsNotedForTheDriver) {
 }
 
 TEST_F(WalkTest, LinksAreNotEnteredAndOverlongPathsAreSkipped) {
+  // The 9x line has no wide calls to reach what the ANSI buffers cannot hold.
+  os.versionInfo = VersionInfo{kPlatformWin32Windows, 4, 10};
   os.addDirectory("C:\\loop").attributes = kAttrDirectory | kAttrReparsePoint;
   os.addFile("C:\\loop\\behind-link.exe", "x");
   const std::string deep = "C:\\" + std::string(240, 'd');

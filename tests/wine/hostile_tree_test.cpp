@@ -303,7 +303,7 @@ const DetectorEntry kChangingTable[] = {{kFamilyName, changingMatcher}, {nullptr
 
 // Nothing runs the infected files here: the kill finds no program, as the real one would, without
 // the system's message box.
-int killNothing(ScanContext&, const char*) {
+int killNothing(ScanContext&, const TargetFile&) {
   return 0;
 }
 

@@ -56,7 +56,7 @@ int countingMatcher(ScanContext& ctx, const char* familyName, const char* path) 
 const DetectorEntry kCountingTable[] = {{kFamilyName, countingMatcher}, {nullptr, nullptr}};
 
 // No program runs the samples; a kill would only show the system's message box.
-int killNothing(ScanContext&, const char*) {
+int killNothing(ScanContext&, const TargetFile&) {
   return 0;
 }
 

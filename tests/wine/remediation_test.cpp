@@ -97,11 +97,11 @@ class HolderProcess {
 
 HolderProcess* currentHolder = nullptr;
 
-int killTheHolder(ScanContext&, const char*) {
+int killTheHolder(ScanContext&, const TargetFile&) {
   return currentHolder && currentHolder->kill() ? 1 : 0;
 }
 
-int killNothing(ScanContext&, const char*) {
+int killNothing(ScanContext&, const TargetFile&) {
   return 0;
 }
 

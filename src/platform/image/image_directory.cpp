@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "platform/file_system.h"
 #include "platform/image/entry_facts.h"
 #include "platform/image/tsk_handles.h"
 #include "platform/windows_text.h"
@@ -23,8 +22,7 @@ bool wanted(TSK_FS_INFO* fs, TSK_INUM_T directory, const TSK_FS_NAME& name) {
     return false;
   }
   if (directory == fs->root_inum && isVolumeLabel(fs, name.meta_addr)) return false;
-  return std::strlen(name.name) < static_cast<std::size_t>(kMaxPath) &&
-         !std::strchr(name.name, '\\');
+  return !std::strchr(name.name, '\\');
 }
 
 std::uint64_t identityOf(TSK_FS_DIR* dir) {

@@ -1,7 +1,7 @@
 // One directory of a file system inside a disk image, as name lookups and listings see it: the
 // entries Windows would list, in the file system's order. Left out: "." and "..", deleted and
 // orphaned entries, the library's own additions ($OrphanFiles, $MBR, $FAT1...), NTFS metadata
-// files at the root ($MFT...$Extend), and names a Windows path cannot hold.
+// files at the root ($MFT...$Extend), and names with a backslash, which no Windows path holds.
 #pragma once
 
 #include <tsk/libtsk.h>

@@ -4,14 +4,14 @@
 
 #include "platform/image/entry_facts.h"
 #include "platform/image/tsk_handles.h"
+#include "platform/linux/host_names.h"
 #include "platform/windows_text.h"
 
 namespace vs::image {
 namespace {
 
 void fill(DirectoryEntry& entry, const std::string& name, const EntryFacts& facts) {
-  // Names longer than a Windows path never reach a listing (see image_directory.h).
-  std::memcpy(entry.name, name.c_str(), name.size() + 1);
+  linux_host::nameEntry(entry, name, false);
   entry.attributes = facts.attributes;
   entry.size = facts.size;
 }

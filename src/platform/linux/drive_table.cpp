@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/error_codes.h"
+#include "platform/linux/host_names.h"
 #include "platform/linux/windows_path.h"
 
 namespace vs::linux_host {
@@ -12,6 +13,22 @@ namespace {
 
 // The longest path the system's ANSI calls take: beyond it they fail before looking.
 constexpr std::size_t kLongestPath = kMaxPath;
+// The wide calls' limit counts UTF-16 units; a host path holds at most three bytes for each.
+constexpr std::size_t kLongestWidePath = 3 * static_cast<std::size_t>(kMaxWidePath);
+
+// A wide listing gives every entry its wide name.
+class WideListing : public DirectoryListing {
+ public:
+  explicit WideListing(std::unique_ptr<DirectoryListing> listing) : listing_(std::move(listing)) {}
+  bool next(DirectoryEntry& entry) override {
+    if (!listing_->next(entry)) return false;
+    if (entry.wideName[0] == u'\0') nameEntry(entry, entry.name, true);
+    return true;
+  }
+
+ private:
+  std::unique_ptr<DirectoryListing> listing_;
+};
 
 }  // namespace
 
@@ -36,7 +53,11 @@ std::vector<char> DriveTable::letters() const {
 }
 
 Volume* DriveTable::locate(const char* path, VolumePath& components) {
-  if (path && std::strlen(path) > kLongestPath) {
+  return locate(path, kLongestPath, components);
+}
+
+Volume* DriveTable::locate(const char* path, std::size_t longest, VolumePath& components) {
+  if (path && std::strlen(path) > longest) {
     error_ = kErrorFilenameExcedRange;
     return nullptr;
   }
@@ -53,24 +74,83 @@ Volume* DriveTable::locate(const char* path, VolumePath& components) {
 }
 
 std::unique_ptr<DirectoryListing> DriveTable::listDirectory(const char* pattern) {
-  const char* slash = pattern ? std::strrchr(pattern, '\\') : nullptr;
-  if (!slash) {
+  if (!pattern) {
     error_ = kErrorPathNotFound;
     return nullptr;
   }
-  if (std::strlen(pattern) > kLongestPath) {
+  return list(pattern, kLongestPath);
+}
+
+std::unique_ptr<DirectoryListing> DriveTable::list(const std::string& pattern,
+                                                   std::size_t longest) {
+  const std::size_t slash = pattern.rfind('\\');
+  if (slash == std::string::npos) {
+    error_ = kErrorPathNotFound;
+    return nullptr;
+  }
+  if (pattern.size() > longest) {
     error_ = kErrorFilenameExcedRange;
     return nullptr;
   }
-  const std::string folder(pattern, slash);
+  const std::string folder = pattern.substr(0, slash);
   VolumePath components;
-  Volume* volume = locate(folder.c_str(), components);
+  Volume* volume = locate(folder.c_str(), longest, components);
   if (!volume) {
     // The folder of the pattern cannot be found.
     error_ = kErrorPathNotFound;
     return nullptr;
   }
-  return volume->list(components, slash + 1, error_);
+  return volume->list(components, pattern.substr(slash + 1), error_);
+}
+
+bool DriveTable::hostPath(const char16_t* path, std::string& host) {
+  const std::u16string_view wide = path ? path : u"";
+  if (wide.size() > static_cast<std::size_t>(kMaxWidePath)) {
+    error_ = kErrorFilenameExcedRange;
+    return false;
+  }
+  host = hostNameFromWide(wide);
+  return true;
+}
+
+std::unique_ptr<DirectoryListing> DriveTable::listDirectoryWide(const char16_t* pattern) {
+  std::string host;
+  if (!hostPath(pattern, host)) return nullptr;
+  std::unique_ptr<DirectoryListing> listing = list(host, kLongestWidePath);
+  if (!listing) return nullptr;
+  return std::make_unique<WideListing>(std::move(listing));
+}
+
+bool DriveTable::pathExistsWide(const char16_t* path) {
+  std::string host;
+  VolumePath components;
+  Volume* volume =
+      hostPath(path, host) ? locate(host.c_str(), kLongestWidePath, components) : nullptr;
+  return volume && volume->exists(components, error_);
+}
+
+std::unique_ptr<ReadableFile> DriveTable::openForReadingWide(const char16_t* path) {
+  std::string host;
+  VolumePath components;
+  Volume* volume =
+      hostPath(path, host) ? locate(host.c_str(), kLongestWidePath, components) : nullptr;
+  return volume ? volume->openForReading(components, error_) : nullptr;
+}
+
+bool DriveTable::setFileAttributesWide(const char16_t* path, std::uint32_t attributes) {
+  std::string host;
+  VolumePath components;
+  Volume* volume =
+      hostPath(path, host) ? locate(host.c_str(), kLongestWidePath, components) : nullptr;
+  return volume && volume->setAttributes(components, attributes, error_);
+}
+
+bool DriveTable::deleteFileWide(const char16_t* path) {
+  std::string host;
+  VolumePath components;
+  Volume* volume =
+      hostPath(path, host) ? locate(host.c_str(), kLongestWidePath, components) : nullptr;
+  return volume && volume->remove(components, error_);
 }
 
 unsigned DriveTable::driveType(const char* root) const {

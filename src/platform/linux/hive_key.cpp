@@ -74,6 +74,48 @@ class HiveKey : public RegistryKey {
     return hive_.deleteValue(node_, value);
   }
 
+  // The wide calls: names are UTF-8 in the hive library, strings UTF-16 as stored.
+  std::int32_t queryValueWide(const char16_t* name, std::uint32_t* type, void* data,
+                              std::uint32_t* size) override {
+    if (!usable()) return code(kErrorInvalidHandle);
+    if (data && !size) return code(kErrorInvalidParameter);
+    const hive_value_h value = hive_.findValue(node_, utf8Name(name).c_str());
+    if (!value) return code(kErrorFileNotFound);
+    hive_type stored;
+    std::string bytes;
+    if (!hive_.valueData(value, stored, bytes)) return code(kErrorRegistryCorrupt);
+    if (type) *type = static_cast<std::uint32_t>(stored);
+    if (!size) return 0;
+    const auto needed = static_cast<std::uint32_t>(bytes.size());
+    if (data && *size < needed) {
+      *size = needed;
+      return code(kErrorMoreData);
+    }
+    if (data) std::memcpy(data, bytes.data(), needed);
+    *size = needed;
+    return 0;
+  }
+
+  std::int32_t enumValueNameWide(std::uint32_t index, char16_t* name,
+                                 std::uint32_t* nameLength) override {
+    if (!usable()) return code(kErrorInvalidHandle);
+    const std::vector<hive_value_h> values = hive_.values(node_);
+    if (index >= values.size()) return code(kErrorNoMoreItems);
+    std::string found;
+    if (!hive_.valueName(values[index], found)) return code(kErrorRegistryCorrupt);
+    const std::u16string wide = utf8ToUtf16(found.data(), found.size());
+    if (wide.size() + 1 > *nameLength) return code(kErrorMoreData);
+    std::copy(wide.begin(), wide.end(), name);
+    name[wide.size()] = u'\0';
+    *nameLength = static_cast<std::uint32_t>(wide.size());
+    return 0;
+  }
+
+  std::int32_t deleteValueWide(const char16_t* name) override {
+    const std::string utf8 = utf8Name(name);
+    return deleteValue(utf8.c_str());
+  }
+
   std::int32_t close() override {
     if (closed_) return code(kErrorInvalidHandle);
     closed_ = true;
@@ -82,6 +124,11 @@ class HiveKey : public RegistryKey {
 
  private:
   bool usable() const { return !closed_ && hive_.usable(); }
+
+  static std::string utf8Name(const char16_t* name) {
+    const std::u16string_view text = name ? name : u"";
+    return utf16ToUtf8(text.data(), text.size());
+  }
 
   SoftwareHive& hive_;
   hive_node_h node_;

@@ -1,6 +1,7 @@
 // The files of the installation, through its drives. The tool writes nothing on them but
 // deletions and attribute resets: copies and files opened for writing (the 9x line's wininit.ini)
 // are refused, and there are no short names to give.
+#include "platform/linux/host_names.h"
 #include "platform/linux/linux_platform.h"
 
 namespace vs::linux_host {
@@ -47,6 +48,31 @@ std::unique_ptr<WritableFile> LinuxPlatform::openForWriting(const char*, WriteMo
 std::uint32_t LinuxPlatform::shortPathName(const char*, char*, std::uint32_t) {
   fail(kErrorFileNotFound);
   return 0;
+}
+
+bool LinuxPlatform::hasWideFileCalls() {
+  return true;
+}
+
+std::unique_ptr<DirectoryListing> LinuxPlatform::listDirectoryWide(const char16_t* pattern) {
+  return drives_.listDirectoryWide(pattern);
+}
+
+bool LinuxPlatform::pathExistsWide(const char16_t* path) {
+  return drives_.pathExistsWide(path);
+}
+
+std::unique_ptr<ReadableFile> LinuxPlatform::openForReadingWide(const char16_t* path) {
+  return drives_.openForReadingWide(path);
+}
+
+bool LinuxPlatform::setFileAttributesWide(const char16_t* path, std::uint32_t attributes) {
+  return drives_.setFileAttributesWide(path, attributes);
+}
+
+bool LinuxPlatform::deleteFileWide(const char16_t* path) {
+  if (deletionWitness_) deletionWitness_(hostNameFromWide(path).c_str());
+  return drives_.deleteFileWide(path);
 }
 
 }  // namespace vs::linux_host

@@ -35,8 +35,8 @@ class LinuxPlatform : public NotRunningPlatform {
   void setInstallation(const WindowsInstallation& installation);
   // HKEY_LOCAL_MACHINE\SOFTWARE; without it every key is missing.
   void setSoftwareHive(SoftwareHive* hive) { hive_ = hive; }
-  // Called with a file's Windows path before each attempt to delete it, so that the report can
-  // still tell what the file held.
+  // Called with a file's Windows path (a wide one as this host spells it) before each attempt to
+  // delete it, so that the report can still tell what the file held.
   using DeletionWitness = std::function<void(const char* path)>;
   void witnessDeletions(DeletionWitness witness) { deletionWitness_ = std::move(witness); }
 
@@ -51,6 +51,14 @@ class LinuxPlatform : public NotRunningPlatform {
   bool copyFile(const char* source, const char* destination) override;
   std::unique_ptr<WritableFile> openForWriting(const char* path, WriteMode mode) override;
   std::uint32_t shortPathName(const char* path, char* buffer, std::uint32_t size) override;
+  // The wide calls reach every name of the volumes, as this host spells it, and paths as long as
+  // the wide calls take where this host's own calls take them (4,095 bytes below a drive's root).
+  bool hasWideFileCalls() override;
+  std::unique_ptr<DirectoryListing> listDirectoryWide(const char16_t* pattern) override;
+  bool pathExistsWide(const char16_t* path) override;
+  std::unique_ptr<ReadableFile> openForReadingWide(const char16_t* path) override;
+  bool setFileAttributesWide(const char16_t* path, std::uint32_t attributes) override;
+  bool deleteFileWide(const char16_t* path) override;
 
   // Registry (linux_registry.cpp).
   std::int32_t openMachineKey(const char* path, std::uint32_t access,
@@ -63,6 +71,8 @@ class LinuxPlatform : public NotRunningPlatform {
   std::uint32_t tempPath(char* buffer, std::uint32_t size) override;
   std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
                                          std::uint32_t size) override;
+  std::uint32_t expandEnvironmentStringsWide(const char16_t* source, char16_t* destination,
+                                             std::uint32_t size) override;
   int wideToAnsi(const char16_t* text, int length, char* out, int capacity) override;
   int ansiToWide(const char* text, int length, char16_t* out, int capacity) override;
   void sleep(unsigned milliseconds) override;

@@ -60,6 +60,18 @@ std::uint32_t LinuxPlatform::expandEnvironmentStrings(const char* source, char* 
   return needed;
 }
 
+std::uint32_t LinuxPlatform::expandEnvironmentStringsWide(const char16_t* source,
+                                                          char16_t* destination,
+                                                          std::uint32_t size) {
+  const std::u16string text = source;
+  const std::string expanded =
+      expandWindowsVariables(utf16ToUtf8(text.data(), text.size()), windowsFolder_);
+  const std::u16string wide = utf8ToUtf16(expanded.data(), expanded.size());
+  const auto needed = static_cast<std::uint32_t>(wide.size() + 1);
+  if (needed <= size) std::copy(wide.c_str(), wide.c_str() + needed, destination);
+  return needed;
+}
+
 int LinuxPlatform::wideToAnsi(const char16_t* text, int length, char* out, int capacity) {
   std::size_t count = 0;
   if (length >= 0) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/error_codes.h"
+#include "platform/linux/host_names.h"
 #include "platform/windows_text.h"
 
 namespace vs::linux_host {
@@ -60,9 +61,8 @@ VolumeListing::~VolumeListing() {
 bool VolumeListing::wanted(const char* name) const {
   const bool dotEntry = std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
   if (dotEntry && atRoot_) return false;
-  // A name that a Windows path cannot hold (a backslash in it, or too long for the system's
-  // 260-character paths) cannot be addressed afterwards.
-  if (std::strchr(name, '\\') || std::strlen(name) >= sizeof DirectoryEntry{}.name) return false;
+  // A name with a backslash in it cannot be addressed by a Windows path.
+  if (std::strchr(name, '\\')) return false;
   return wildcardMatches(mask_, name);
 }
 
@@ -75,7 +75,7 @@ bool VolumeListing::advance(DirectoryEntry& entry) {
       continue;
     }
     describeEntry(info, dirfd(directory_), item->d_name, entry.attributes, entry.size);
-    std::strcpy(entry.name, item->d_name);
+    nameEntry(entry, item->d_name, false);
     return true;
   }
   return false;

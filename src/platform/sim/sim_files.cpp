@@ -6,6 +6,7 @@
 
 #include "platform/sim/sim_drive.h"
 #include "platform/sim/sim_machine.h"
+#include "platform/sim/sim_text.h"
 #include "platform/windows_text.h"
 
 namespace vs::sim {
@@ -17,6 +18,20 @@ DirectoryEntry makeEntry(const std::string& name, std::uint32_t attributes, std:
   entry.attributes = attributes;
   entry.size = size;
   return entry;
+}
+
+void setWideName(DirectoryEntry& entry, const std::u16string& name) {
+  const std::size_t length = std::min(name.size(), sizeof entry.wideName / 2 - 1);
+  std::copy(name.begin(), name.begin() + static_cast<std::ptrdiff_t>(length), entry.wideName);
+  entry.wideName[length] = u'\0';
+}
+
+// The dot entries of a folder other than a root, as a listing whose mask takes them gives them.
+void addDotEntries(std::vector<DirectoryEntry>& entries, bool wideListing) {
+  for (const char* dots : {".", ".."}) {
+    entries.push_back(makeEntry(dots, kAttrDirectory, 0));
+    if (wideListing) setWideName(entries.back(), latin1Widened(dots));
+  }
 }
 
 // A listing computed when it is opened, as the system's find functions would return it; its end
@@ -82,6 +97,26 @@ bool SimMachine::refusedForLength(const char* path) {
   return std::strlen(path) > static_cast<std::size_t>(kMaxPath) && !fail(kErrorFilenameExcedRange);
 }
 
+bool SimMachine::refusedWide(const std::u16string& path) {
+  if (!hasWideFileCalls()) return !fail(kErrorCallNotImplemented);
+  return path.size() > static_cast<std::size_t>(kMaxWidePath) && !fail(kErrorFilenameExcedRange);
+}
+
+bool SimMachine::hasWideFileCalls() {
+  return versionInfo && versionInfo->platformId == kPlatformWin32Nt;
+}
+
+// A name Latin-1 cannot spell is listed with "?" in its place, and its wide name where the system
+// has wide calls; a wide listing gives every name's wide spelling.
+DirectoryEntry SimMachine::entryOf(const Node& node, bool wideListing) {
+  DirectoryEntry entry = makeEntry(node.name, node.attributes, node.content.size());
+  entry.ansiNameLost = !node.wideName.empty();
+  if (wideListing || (entry.ansiNameLost && hasWideFileCalls())) {
+    setWideName(entry, node.spelling());
+  }
+  return entry;
+}
+
 std::unique_ptr<DirectoryListing> SimMachine::listDirectory(const char* pattern) {
   log(std::string("list ") + pattern);
   if (onHostDrive(pattern)) return hostDrives_.listDirectory(pattern);
@@ -103,20 +138,115 @@ std::unique_ptr<DirectoryListing> SimMachine::listDirectory(const char* pattern)
     return nullptr;
   }
   std::vector<DirectoryEntry> entries;
-  if (!where.atRoot && wildcardMatches(mask, ".")) {
-    entries.push_back(makeEntry(".", kAttrDirectory, 0));
-    entries.push_back(makeEntry("..", kAttrDirectory, 0));
-  }
+  if (!where.atRoot && wildcardMatches(mask, ".")) addDotEntries(entries, false);
   for (const auto& node : where.node->children) {
-    if (wildcardMatches(mask, node->name)) {
-      entries.push_back(makeEntry(node->name, node->attributes, node->content.size()));
-    }
+    if (wildcardMatches(mask, node->name)) entries.push_back(entryOf(*node, false));
   }
   if (entries.empty()) {
     fail(kErrorFileNotFound);
     return nullptr;
   }
   return std::make_unique<VectorListing>(std::move(entries), lastError_);
+}
+
+std::unique_ptr<DirectoryListing> SimMachine::listDirectoryWide(const char16_t* pattern) {
+  const std::u16string text = pattern;
+  log("listWide " + logText(text));
+  if (refusedWide(text)) return nullptr;
+  if (onHostDrive(latin1Rendering(text.substr(0, 2)).c_str())) {
+    return hostDrives_.listDirectoryWide(pattern);
+  }
+  const std::size_t slash = text.rfind(u'\\');
+  if (slash == std::u16string::npos) {
+    fail(kErrorPathNotFound);
+    return nullptr;
+  }
+  const std::u16string mask = text.substr(slash + 1);
+  const Resolved where = resolve(text.substr(0, slash + 1));
+  if (!where.node || !where.node->isDirectory()) {
+    fail(kErrorPathNotFound);
+    return nullptr;
+  }
+  if (where.node->denyList) {
+    fail(kErrorAccessDenied);
+    return nullptr;
+  }
+  std::vector<DirectoryEntry> entries;
+  if (!where.atRoot && wildcardMatches(mask, u".")) addDotEntries(entries, true);
+  for (const auto& node : where.node->children) {
+    if (wildcardMatches(mask, node->spelling())) entries.push_back(entryOf(*node, true));
+  }
+  if (entries.empty()) {
+    fail(kErrorFileNotFound);
+    return nullptr;
+  }
+  return std::make_unique<VectorListing>(std::move(entries), lastError_);
+}
+
+bool SimMachine::pathExistsWide(const char16_t* path) {
+  const std::u16string text = path;
+  log("existsWide " + logText(text));
+  if (refusedWide(text)) return false;
+  if (onHostDrive(latin1Rendering(text.substr(0, 2)).c_str())) {
+    return hostDrives_.pathExistsWide(path);
+  }
+  const Resolved r = resolve(text);
+  return r.node != nullptr || fail(missingError(r));
+}
+
+std::unique_ptr<ReadableFile> SimMachine::openForReadingWide(const char16_t* path) {
+  const std::u16string text = path;
+  log("openWide " + logText(text));
+  if (refusedWide(text)) return nullptr;
+  if (onHostDrive(latin1Rendering(text.substr(0, 2)).c_str())) {
+    return hostDrives_.openForReadingWide(path);
+  }
+  const Resolved r = resolve(text);
+  if (!r.node) {
+    fail(missingError(r));
+    return nullptr;
+  }
+  if (r.node->isDirectory() || r.node->denyOpen) {
+    fail(kErrorAccessDenied);
+    return nullptr;
+  }
+  return std::make_unique<MemoryFile>(*this, r.node->content);
+}
+
+bool SimMachine::setFileAttributesWide(const char16_t* path, std::uint32_t attributes) {
+  const std::u16string text = path;
+  log("setAttributesWide " + logText(text) + " " + hexText(attributes));
+  if (refusedWide(text)) return false;
+  if (onHostDrive(latin1Rendering(text.substr(0, 2)).c_str())) {
+    if (drive(static_cast<char>(text[0]))->writeProtected) return fail(kErrorAccessDenied);
+    return hostDrives_.setFileAttributesWide(path, attributes);
+  }
+  const Resolved r = resolve(text);
+  if (!r.node) return fail(missingError(r));
+  if (r.node->denyAttributes) return fail(kErrorAccessDenied);
+  r.node->attributes = (r.node->attributes & kAttrDirectory) | attributes;
+  return true;
+}
+
+bool SimMachine::deleteFileWide(const char16_t* path) {
+  const std::u16string text = path;
+  log("deleteWide " + logText(text));
+  if (refusedWide(text)) return false;
+  if (onHostDrive(latin1Rendering(text.substr(0, 2)).c_str())) {
+    if (drive(static_cast<char>(text[0]))->writeProtected) return fail(kErrorAccessDenied);
+    return hostDrives_.deleteFileWide(path);
+  }
+  const Resolved r = resolve(text);
+  return removeNode(r);
+}
+
+bool SimMachine::deleteAtRebootWide(const char16_t* path) {
+  const std::u16string text = path;
+  log("deleteAtRebootWide " + logText(text));
+  if (refusedWide(text)) return false;
+  if (deleteAtRebootError) return fail(deleteAtRebootError);
+  pendingWideDeletes.push_back(text);
+  return true;
 }
 
 unsigned SimMachine::driveType(const char* root) {
@@ -180,7 +310,11 @@ bool SimMachine::deleteFile(const char* path) {
     return hostDrives_.deleteFile(path);
   }
   if (refusedForLength(path)) return false;
-  const Resolved r = resolve(path);
+  return removeNode(resolve(path));
+}
+
+// DeleteFile on a resolved path: no folder, no file held or read-only.
+bool SimMachine::removeNode(const Resolved& r) {
   if (!r.node) return fail(missingError(r));
   if (r.node->isDirectory()) return fail(kErrorAccessDenied);
   if (r.node->deleteError) return fail(r.node->deleteError);

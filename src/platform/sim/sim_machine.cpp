@@ -7,6 +7,7 @@
 
 #include "platform/linux/mounted_volume.h"
 #include "platform/sim/sim_drive.h"
+#include "platform/sim/sim_text.h"
 #include "platform/windows_text.h"
 
 namespace vs::sim {
@@ -19,9 +20,20 @@ std::string hexText(std::uint32_t value) {
 
 Node* Node::child(const std::string& childName) const {
   for (const auto& node : children) {
-    if (equalsIgnoringCase(node->name, childName)) return node.get();
+    if (node->wideName.empty() && equalsIgnoringCase(node->name, childName)) return node.get();
   }
   return nullptr;
+}
+
+Node* Node::wideChild(const std::u16string& childName) const {
+  for (const auto& node : children) {
+    if (equalsIgnoringCase(node->spelling(), childName)) return node.get();
+  }
+  return nullptr;
+}
+
+std::u16string Node::spelling() const {
+  return wideName.empty() ? latin1Widened(name) : wideName;
 }
 
 SimMachine::SimMachine() = default;
@@ -58,27 +70,67 @@ bool SimMachine::onHostDrive(const char* path) const {
   return d && d->onHost;
 }
 
+namespace {
+
+std::vector<std::u16string> splitWidePath(std::u16string_view path) {
+  std::vector<std::u16string> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find(u'\\', start);
+    if (end == std::u16string_view::npos) end = path.size();
+    if (end > start) parts.emplace_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+Node* childOf(const Node& node, const std::string& name) {
+  return node.child(name);
+}
+Node* childOf(const Node& node, const std::u16string& name) {
+  return node.wideChild(name);
+}
+
+std::string leafName(const std::string& name) {
+  return name;
+}
+std::string leafName(const std::u16string& name) {
+  return latin1Rendering(name);
+}
+
+}  // namespace
+
 SimMachine::Resolved SimMachine::resolve(const std::string& path) const {
+  if (path.size() < 2 || path[1] != ':') return {};
+  return resolveParts(drive(path[0]), splitPath(std::string_view(path).substr(2)));
+}
+
+SimMachine::Resolved SimMachine::resolve(const std::u16string& path) const {
+  if (path.size() < 2 || path[1] != u':' || path[0] > 0x7F) return {};
+  return resolveParts(drive(static_cast<char>(path[0])),
+                      splitWidePath(std::u16string_view(path).substr(2)));
+}
+
+template <typename Text>
+SimMachine::Resolved SimMachine::resolveParts(Drive* where, const std::vector<Text>& parts) const {
   Resolved r;
-  if (path.size() < 2 || path[1] != ':') return r;
-  r.drive = drive(path[0]);
+  r.drive = where;
   if (!r.drive) return r;
-  const std::vector<std::string> parts = splitPath(std::string_view(path).substr(2));
   r.atRoot = parts.empty();
   Node* node = &r.drive->root;
   for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (parts[i] == ".") continue;
-    Node* next = node->isDirectory() ? node->child(parts[i]) : nullptr;
+    if (parts[i].size() == 1 && parts[i][0] == '.') continue;
+    Node* next = node->isDirectory() ? childOf(*node, parts[i]) : nullptr;
     if (!next) {
       // Only a missing last name has a parent to be created in; a missing folder on the way has
       // none.
       const bool leafMissing = i + 1 == parts.size() && node->isDirectory();
       r.parent = leafMissing ? node : nullptr;
-      r.leaf = leafMissing ? parts[i] : std::string();
+      r.leaf = leafMissing ? leafName(parts[i]) : std::string();
       return r;
     }
     r.parent = node;
-    r.leaf = parts[i];
+    r.leaf = leafName(parts[i]);
     node = next;
   }
   r.node = node;
@@ -112,6 +164,38 @@ Node& SimMachine::addDirectory(const std::string& path) {
   return *node;
 }
 
+Node& SimMachine::addDirectory(const std::u16string& path) {
+  Node* node = &addDirectory(std::string(1, static_cast<char>(path[0])) + ":");
+  for (const std::u16string& part : splitWidePath(std::u16string_view(path).substr(2))) {
+    Node* next = node->wideChild(part);
+    if (!next) {
+      auto created = std::make_unique<Node>();
+      created->name = latin1Rendering(part);
+      if (!latin1Spells(part)) created->wideName = part;
+      created->attributes = kAttrDirectory;
+      next = created.get();
+      node->children.push_back(std::move(created));
+    }
+    node = next;
+  }
+  return *node;
+}
+
+Node& SimMachine::addFile(const std::u16string& path, const std::string& content,
+                          std::uint32_t attributes) {
+  const std::size_t slash = path.rfind(u'\\');
+  Node& parent = addDirectory(path.substr(0, slash));
+  const std::u16string name = path.substr(slash + 1);
+  auto file = std::make_unique<Node>();
+  file->name = latin1Rendering(name);
+  if (!latin1Spells(name)) file->wideName = name;
+  file->attributes = attributes;
+  file->content = content;
+  Node& result = *file;
+  parent.children.push_back(std::move(file));
+  return result;
+}
+
 Node& SimMachine::addFile(const std::string& path, const std::string& content,
                           std::uint32_t attributes) {
   const std::size_t slash = path.rfind('\\');
@@ -126,6 +210,10 @@ Node& SimMachine::addFile(const std::string& path, const std::string& content,
 }
 
 Node* SimMachine::find(const std::string& path) const {
+  return resolve(path).node;
+}
+
+Node* SimMachine::find(const std::u16string& path) const {
   return resolve(path).node;
 }
 

@@ -19,9 +19,12 @@
 
 namespace vs::sim {
 
-// A file or directory of an in-memory drive. The rules say how the machine answers for it.
+// A file or directory of an in-memory drive. The rules say how the machine answers for it. The
+// machine's ANSI code page is Latin-1: a name of other characters keeps its wide spelling, and its
+// ANSI name is that spelling with "?" for each of them, which no ANSI call reaches.
 struct Node {
   std::string name;
+  std::u16string wideName;  // the name as the file system keeps it, where Latin-1 cannot spell it
   std::uint32_t attributes = kAttrArchive;
   std::string content;
   std::vector<std::unique_ptr<Node>> children;  // in listing order
@@ -34,7 +37,10 @@ struct Node {
   std::string shortName;          // the 8.3 form of the name, where it differs from the name
 
   bool isDirectory() const { return (attributes & kAttrDirectory) != 0; }
-  Node* child(const std::string& childName) const;  // letter case ignored
+  Node* child(const std::string& childName) const;         // by ANSI name, letter case ignored
+  Node* wideChild(const std::u16string& childName) const;  // by wide spelling, case ignored
+  // The name as the wide calls give it.
+  std::u16string spelling() const;
 };
 
 struct MessageBoxCall {
@@ -64,8 +70,13 @@ class SimMachine : public Platform {
   // Creates a file (and its directories) with the given bytes.
   Node& addFile(const std::string& path, const std::string& content,
                 std::uint32_t attributes = kAttrArchive);
+  // The same for wide paths: each name that Latin-1 cannot spell keeps its wide spelling.
+  Node& addDirectory(const std::u16string& path);
+  Node& addFile(const std::u16string& path, const std::string& content,
+                std::uint32_t attributes = kAttrArchive);
   // The node at a Windows path of an in-memory drive, or null.
   Node* find(const std::string& path) const;
+  Node* find(const std::u16string& path) const;
   bool exists(const std::string& path) const { return find(path) != nullptr; }
   // Removes a file or a directory with all it holds, as something outside the program would;
   // false when there is no such node.
@@ -97,8 +108,9 @@ class SimMachine : public Platform {
 
   // Writing, copying and deletion at the next start (in-memory drives only).
   std::vector<std::string> pendingDeletes;  // paths given to the reboot-time deletion, in order
-  std::uint32_t deleteAtRebootError = 0;    // non-zero: such requests fail with this code
-  std::uint32_t copyError = 0;              // non-zero: every copy fails with this code
+  std::vector<std::u16string> pendingWideDeletes;  // the same through the wide call
+  std::uint32_t deleteAtRebootError = 0;           // non-zero: such requests fail with this code
+  std::uint32_t copyError = 0;                     // non-zero: every copy fails with this code
   // Bytes by which files may still grow, all together; a write that needs more falls short.
   std::uint64_t freeSpace = UINT64_MAX;
   std::string windowsDirectoryPath = "C:\\WINDOWS";  // empty: the query fails
@@ -139,6 +151,8 @@ class SimMachine : public Platform {
   // Running programs. A program holds its image (deletion: access denied) and its held files
   // (deletion: sharing violation) until it ends.
   SimProcess& startProcess(const std::string& imagePath, std::vector<std::string> heldFiles = {});
+  // A program whose image has a wide path (a name Latin-1 cannot spell, or a long path).
+  SimProcess& startProcess(const std::u16string& imagePath);
   SimProcess* process(std::uint32_t id);
   std::list<SimProcess> processes;   // in the order the system lists them
   std::vector<std::uint32_t> ended;  // ids of the programs that ended, in order
@@ -165,6 +179,14 @@ class SimMachine : public Platform {
   std::unique_ptr<WritableFile> openForWriting(const char* path, WriteMode mode) override;
   bool deleteAtReboot(const char* path) override;
   std::uint32_t shortPathName(const char* path, char* buffer, std::uint32_t size) override;
+  // The wide calls exist where the machine reports the NT line.
+  bool hasWideFileCalls() override;
+  std::unique_ptr<DirectoryListing> listDirectoryWide(const char16_t* pattern) override;
+  bool pathExistsWide(const char16_t* path) override;
+  std::unique_ptr<ReadableFile> openForReadingWide(const char16_t* path) override;
+  bool setFileAttributesWide(const char16_t* path, std::uint32_t attributes) override;
+  bool deleteFileWide(const char16_t* path) override;
+  bool deleteAtRebootWide(const char16_t* path) override;
 
   // Registry (sim_registry.cpp) and performance data (sim_performance_data.cpp).
   std::int32_t openMachineKey(const char* path, std::uint32_t access,
@@ -188,6 +210,8 @@ class SimMachine : public Platform {
   std::uint32_t tempPath(char* buffer, std::uint32_t size) override;
   std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
                                          std::uint32_t size) override;
+  std::uint32_t expandEnvironmentStringsWide(const char16_t* source, char16_t* destination,
+                                             std::uint32_t size) override;
   int wideToAnsi(const char16_t* text, int length, char* out, int capacity) override;
   int ansiToWide(const char* text, int length, char16_t* out, int capacity) override;
   std::unique_ptr<AccessToken> openProcessToken(std::uint32_t desiredAccess) override;
@@ -224,13 +248,21 @@ class SimMachine : public Platform {
   struct Resolved;
   Drive* drive(char letter) const;
   Resolved resolve(const std::string& path) const;
+  Resolved resolve(const std::u16string& path) const;
+  template <typename Text>
+  Resolved resolveParts(Drive* where, const std::vector<Text>& parts) const;
   // Whether a path lies on a drive backed by a host folder, whose calls the drive table answers.
   bool onHostDrive(const char* path) const;
   // The code for a path that resolves to nothing: too long, on no drive, missing its folder, or
   // missing itself.
   static std::uint32_t missingError(const Resolved& where);
-  // True (the error set) for a path longer than the system's ANSI calls take.
+  // True (the error set) for a path longer than the system's ANSI calls take; for a wide path,
+  // longer than the wide calls take, or on a machine without them.
   bool refusedForLength(const char* path);
+  bool refusedWide(const std::u16string& path);
+  // The DirectoryEntry of a node, as the ANSI or the wide listing gives it.
+  DirectoryEntry entryOf(const Node& node, bool wideListing);
+  bool removeNode(const Resolved& where);
   // Whether the system would give a path's attributes: the existence and the read test.
   bool attributesFound(const char* path);
   void log(const std::string& line);
@@ -240,7 +272,8 @@ class SimMachine : public Platform {
   void releaseSpace(std::uint64_t bytes);
 
   std::vector<std::uint8_t> performanceBlock(const std::string& objectIndexText) const;
-  bool holdsFile(const std::string& path) const;
+  std::vector<Node*> heldNodes(const SimProcess& process) const;
+  bool holdsFile(const Node* node) const;
 
   std::map<char, std::unique_ptr<Drive>> drives_;
   std::uint32_t lastError_ = 0;

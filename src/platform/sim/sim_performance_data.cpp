@@ -5,22 +5,19 @@
 
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/sim_perf_block.h"
+#include "platform/sim/sim_text.h"
 
 namespace vs::sim {
 namespace {
 
 // The NT line's name of a process instance: the image's file name without its extension.
-std::string instanceName(const SimProcess& process) {
-  if (!process.perfName.empty()) return process.perfName;
-  std::string name = process.imagePath.substr(process.imagePath.rfind('\\') + 1);
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-std::u16string widen(const std::string& text) {
-  std::u16string wide;
-  for (char c : text) wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
-  return wide;
+std::u16string instanceName(const SimProcess& process) {
+  if (!process.perfName.empty()) return latin1Widened(process.perfName);
+  const std::u16string path =
+      process.wideImagePath.empty() ? latin1Widened(process.imagePath) : process.wideImagePath;
+  std::u16string name = path.substr(path.rfind(u'\\') + 1);
+  const std::size_t dot = name.rfind(u'.');
+  return dot == std::u16string::npos ? name : name.substr(0, dot);
 }
 
 }  // namespace
@@ -56,6 +53,16 @@ class SimMachine::PerformanceRoot : public RegistryKey {
   std::int32_t deleteValue(const char*) override {
     return static_cast<std::int32_t>(kErrorAccessDenied);
   }
+  // The simulated root answers only the ANSI query, the one the program makes.
+  std::int32_t queryValueWide(const char16_t*, std::uint32_t*, void*, std::uint32_t*) override {
+    return static_cast<std::int32_t>(kErrorCallNotImplemented);
+  }
+  std::int32_t enumValueNameWide(std::uint32_t, char16_t*, std::uint32_t*) override {
+    return static_cast<std::int32_t>(kErrorInvalidFunction);
+  }
+  std::int32_t deleteValueWide(const char16_t*) override {
+    return static_cast<std::int32_t>(kErrorAccessDenied);
+  }
   std::int32_t close() override {
     machine_.log("perfData close");
     return 0;
@@ -68,7 +75,7 @@ class SimMachine::PerformanceRoot : public RegistryKey {
 std::vector<std::uint8_t> SimMachine::performanceBlock(const std::string& objectIndexText) const {
   if (perfDataBlock) return *perfDataBlock;
   std::vector<PerfInstance> instances{{u"Idle", 0}};
-  for (const SimProcess& p : processes) instances.push_back({widen(instanceName(p)), p.id});
+  for (const SimProcess& p : processes) instances.push_back({instanceName(p), p.id});
   instances.push_back({u"_Total", 0});
   PerfBlock block(instances, perfIdCounter);
   if (objectIndexText != perfProcessObject) {

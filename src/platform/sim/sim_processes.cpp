@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/sim/sim_machine.h"
+#include "platform/sim/sim_text.h"
 #include "platform/windows_text.h"
 
 namespace vs::sim {
@@ -110,27 +111,49 @@ class SimMachine::Psapi : public PsapiLibrary {
   }
 
   std::uint32_t mainModulePath(ProcessHandle& handle, char* buffer, std::uint32_t size) override {
-    const auto& opened = static_cast<const SimMachine::Process&>(handle);
-    const std::uint32_t needed = kProcessQueryInformation | kProcessVmRead;
-    const SimProcess* process = machine_.process(opened.id());
-    std::uint32_t error = 0;
-    if ((opened.access() & needed) != needed) {
-      error = kErrorAccessDenied;
-    } else if (!process || process->imagePath.empty()) {
-      error = kErrorInvalidParameter;
-    } else if (process->imagePath.size() + 1 > size) {
-      error = kErrorInsufficientBuffer;
-    }
-    if (error) {
-      machine_.fail(error);
-      return 0;
-    }
-    const std::size_t length = process->imagePath.size();
-    std::memcpy(buffer, process->imagePath.c_str(), length + 1);
-    return static_cast<std::uint32_t>(length);
+    const SimProcess* process = askable(handle);
+    if (!process) return 0;
+    return answer(process->imagePath, buffer, size);
+  }
+
+  std::uint32_t mainModulePathWide(ProcessHandle& handle, char16_t* buffer,
+                                   std::uint32_t size) override {
+    const SimProcess* process = askable(handle);
+    if (!process) return 0;
+    return answer(
+        process->wideImagePath.empty() ? latin1Widened(process->imagePath) : process->wideImagePath,
+        buffer, size);
   }
 
  private:
+  // The program behind a handle opened with the rights to ask its module; null, the error set,
+  // when it cannot be asked.
+  const SimProcess* askable(ProcessHandle& handle) {
+    const auto& opened = static_cast<const SimMachine::Process&>(handle);
+    const std::uint32_t needed = kProcessQueryInformation | kProcessVmRead;
+    const SimProcess* process = machine_.process(opened.id());
+    if ((opened.access() & needed) != needed) {
+      machine_.fail(kErrorAccessDenied);
+      return nullptr;
+    }
+    if (!process || process->imagePath.empty()) {
+      machine_.fail(kErrorInvalidParameter);
+      return nullptr;
+    }
+    return process;
+  }
+
+  template <typename Char>
+  std::uint32_t answer(const std::basic_string<Char>& path, Char* buffer, std::uint32_t size) {
+    if (path.size() + 1 > size) {
+      machine_.fail(kErrorInsufficientBuffer);
+      return 0;
+    }
+    std::copy(path.begin(), path.end(), buffer);
+    buffer[path.size()] = Char(0);
+    return static_cast<std::uint32_t>(path.size());
+  }
+
   SimMachine& machine_;
 };
 
@@ -149,6 +172,13 @@ SimProcess& SimMachine::startProcess(const std::string& imagePath,
   return started;
 }
 
+SimProcess& SimMachine::startProcess(const std::u16string& imagePath) {
+  SimProcess& started = startProcess(latin1Rendering(imagePath));
+  started.wideImagePath = imagePath;
+  if (Node* image = find(imagePath)) image->deleteError = kErrorAccessDenied;
+  return started;
+}
+
 SimProcess* SimMachine::process(std::uint32_t id) {
   for (SimProcess& p : processes) {
     if (p.id == id) return &p;
@@ -156,12 +186,18 @@ SimProcess* SimMachine::process(std::uint32_t id) {
   return nullptr;
 }
 
-bool SimMachine::holdsFile(const std::string& path) const {
+// The nodes a program holds: its image and its held files.
+std::vector<Node*> SimMachine::heldNodes(const SimProcess& p) const {
+  std::vector<Node*> nodes;
+  nodes.push_back(p.wideImagePath.empty() ? find(p.imagePath) : find(p.wideImagePath));
+  for (const std::string& held : p.heldFiles) nodes.push_back(find(held));
+  return nodes;
+}
+
+bool SimMachine::holdsFile(const Node* node) const {
   for (const SimProcess& p : processes) {
-    if (equalsIgnoringCase(p.imagePath, path)) return true;
-    for (const std::string& held : p.heldFiles) {
-      if (equalsIgnoringCase(held, path)) return true;
-    }
+    const std::vector<Node*> held = heldNodes(p);
+    if (std::find(held.begin(), held.end(), node) != held.end()) return true;
   }
   return false;
 }
@@ -170,13 +206,11 @@ void SimMachine::endProcess(std::uint32_t id) {
   const auto found = std::find_if(processes.begin(), processes.end(),
                                   [id](const SimProcess& p) { return p.id == id; });
   if (found == processes.end()) return;
-  std::vector<std::string> released = found->heldFiles;
-  released.push_back(found->imagePath);
+  const std::vector<Node*> released = heldNodes(*found);
   processes.erase(found);
   ended.push_back(id);
-  for (const std::string& path : released) {
-    Node* node = find(path);
-    if (node && !holdsFile(path)) node->deleteError = 0;
+  for (Node* node : released) {
+    if (node && !holdsFile(node)) node->deleteError = 0;
   }
   for (SimService& s : services) {
     if (s.processId == id) s.state = kServiceStopped;

@@ -11,7 +11,10 @@ namespace vs::sim {
 
 struct SimProcess {
   std::uint32_t id = 0;
-  std::string imagePath;     // the main module's full path; empty: the module cannot be asked
+  std::string imagePath;  // the main module's full path; empty: the module cannot be asked
+  // The image's wide path, for an image the ANSI path does not reach (imagePath is then its
+  // rendering in Latin-1, as GetModuleFileNameExA gives it); empty otherwise.
+  std::u16string wideImagePath;
   std::string snapshotName;  // szExeFile of a tool-help entry; empty: the image path (9x line)
   std::string perfName;      // its performance-data instance name; empty: the image's base name
                              // without its extension, as the NT line names instances

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/sim/sim_machine.h"
+#include "platform/sim/sim_text.h"
 #include "platform/windows_text.h"
 
 namespace vs::sim {
@@ -27,9 +28,20 @@ RegKeyNode* RegKeyNode::subkey(const std::string& childName) const {
 
 RegValue* RegKeyNode::value(const std::string& valueName) {
   for (RegValue& v : values) {
-    if (equalsIgnoringCase(v.name, valueName)) return &v;
+    if (v.wideName.empty() && equalsIgnoringCase(v.name, valueName)) return &v;
   }
   return nullptr;
+}
+
+RegValue* RegKeyNode::value(const std::u16string& valueName) {
+  for (RegValue& v : values) {
+    if (equalsIgnoringCase(v.spelling(), valueName)) return &v;
+  }
+  return nullptr;
+}
+
+std::u16string RegValue::spelling() const {
+  return wideName.empty() ? latin1Widened(name) : wideName;
 }
 
 SimRegistry::SimRegistry() {
@@ -84,7 +96,22 @@ void SimRegistry::setBytes(const std::string& path, const std::string& name,
     existing->data = bytes;
     return;
   }
-  key.values.push_back({name, type, bytes});
+  RegValue& value = key.values.emplace_back();
+  value.name = name;
+  value.type = type;
+  value.data = bytes;
+}
+
+void SimRegistry::setWideString(const std::string& path, const std::u16string& name,
+                                const std::u16string& text, std::uint32_t type) {
+  RegKeyNode& key = addKey(path);
+  RegValue* value = key.value(name);
+  if (!value) value = &key.values.emplace_back();
+  value->name = latin1Rendering(name);
+  value->wideName = latin1Spells(name) ? std::u16string() : name;
+  value->type = type;
+  value->wideText = text + u'\0';
+  value->data = latin1Rendering(value->wideText);
 }
 
 const RegValue* SimRegistry::findValue(const std::string& path, const std::string& name) const {
@@ -146,14 +173,50 @@ class SimMachine::Key : public RegistryKey {
     machine_.log("regDeleteValue " + path_ + " " + name);
     RegKeyNode* node = nullptr;
     if (const std::int32_t error = reach(node)) return error;
-    if (!(access_ & kKeySetValue)) return static_cast<std::int32_t>(kErrorAccessDenied);
-    auto& values = node->values;
-    const auto found = std::find_if(values.begin(), values.end(), [&](const RegValue& v) {
-      return equalsIgnoringCase(v.name, name);
-    });
-    if (found == values.end()) return static_cast<std::int32_t>(kErrorFileNotFound);
-    values.erase(found);
+    return erase(*node, node->value(std::string(name)));
+  }
+
+  std::int32_t queryValueWide(const char16_t* name, std::uint32_t* type, void* data,
+                              std::uint32_t* size) override {
+    RegKeyNode* node = nullptr;
+    if (const std::int32_t error = reach(node)) return error;
+    const RegValue* value = node->value(std::u16string(name));
+    if (!value) return static_cast<std::int32_t>(kErrorFileNotFound);
+    if (type) *type = value->type;
+    // Strings come as UTF-16; other data as stored.
+    const bool text =
+        value->type == kRegSz || value->type == kRegExpandSz || value->type == kRegMultiSz;
+    const std::u16string wide =
+        value->wideText.empty() ? latin1Widened(value->data) : value->wideText;
+    const auto needed = static_cast<std::uint32_t>(text ? wide.size() * 2 : value->data.size());
+    if (data && *size < needed) {
+      *size = needed;
+      return static_cast<std::int32_t>(kErrorMoreData);
+    }
+    if (data)
+      std::memcpy(data, text ? static_cast<const void*>(wide.data()) : value->data.data(), needed);
+    *size = needed;
     return 0;
+  }
+
+  std::int32_t enumValueNameWide(std::uint32_t index, char16_t* name,
+                                 std::uint32_t* nameLength) override {
+    RegKeyNode* node = nullptr;
+    if (const std::int32_t error = reach(node)) return error;
+    if (index >= node->values.size()) return static_cast<std::int32_t>(kErrorNoMoreItems);
+    const std::u16string found = node->values[index].spelling();
+    if (found.size() + 1 > *nameLength) return static_cast<std::int32_t>(kErrorMoreData);
+    std::copy(found.begin(), found.end(), name);
+    name[found.size()] = u'\0';
+    *nameLength = static_cast<std::uint32_t>(found.size());
+    return 0;
+  }
+
+  std::int32_t deleteValueWide(const char16_t* name) override {
+    machine_.log("regDeleteValueWide " + path_ + " " + logText(name));
+    RegKeyNode* node = nullptr;
+    if (const std::int32_t error = reach(node)) return error;
+    return erase(*node, node->value(std::u16string(name)));
   }
 
   std::int32_t close() override {
@@ -165,6 +228,14 @@ class SimMachine::Key : public RegistryKey {
   }
 
  private:
+  std::int32_t erase(RegKeyNode& node, const RegValue* value) {
+    if (!(access_ & kKeySetValue)) return static_cast<std::int32_t>(kErrorAccessDenied);
+    if (!value) return static_cast<std::int32_t>(kErrorFileNotFound);
+    auto& values = node.values;
+    values.erase(values.begin() + (value - values.data()));
+    return 0;
+  }
+
   std::int32_t reach(RegKeyNode*& node) {
     if (closed_) return static_cast<std::int32_t>(kErrorInvalidHandle);
     node = machine_.registry.findKey(path_);

@@ -11,10 +11,16 @@
 
 namespace vs::sim {
 
+// The registry keeps names and strings in UTF-16; the machine's ANSI code page is Latin-1. A value
+// set through setWideString keeps its wide name and text, and the ANSI calls give them with "?"
+// for what Latin-1 cannot spell (a name so spelled is found by no ANSI call).
 struct RegValue {
   std::string name;
   std::uint32_t type = kRegSz;
-  std::string data;  // the bytes as stored, a string's terminator included
+  std::string data;         // the bytes as stored, a string's terminator included
+  std::u16string wideName;  // where Latin-1 cannot spell the name
+  std::u16string wideText;  // a string set as wide text, its terminator included
+  std::u16string spelling() const;
 };
 
 struct RegKeyNode {
@@ -29,6 +35,7 @@ struct RegKeyNode {
 
   RegKeyNode* subkey(const std::string& childName) const;  // letter case ignored
   RegValue* value(const std::string& valueName);           // letter case ignored
+  RegValue* value(const std::u16string& valueName);        // by wide spelling
 };
 
 class SimRegistry {
@@ -42,6 +49,9 @@ class SimRegistry {
   // Sets a string value (stored with its terminator), creating the key when missing.
   void setString(const std::string& path, const std::string& name, const std::string& text,
                  std::uint32_t type = kRegSz);
+  // Sets a string value of wide name and text.
+  void setWideString(const std::string& path, const std::u16string& name,
+                     const std::u16string& text, std::uint32_t type = kRegSz);
   // Sets a value's bytes exactly as given.
   void setBytes(const std::string& path, const std::string& name, const std::string& bytes,
                 std::uint32_t type);

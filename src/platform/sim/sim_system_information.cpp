@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <map>
 
 #include "platform/sim/sim_machine.h"
+#include "platform/sim/sim_text.h"
 #include "platform/windows_text.h"
 
 namespace vs::sim {
@@ -110,31 +112,56 @@ std::uint32_t SimMachine::tempPath(char* buffer, std::uint32_t size) {
   return result;
 }
 
-std::uint32_t SimMachine::expandEnvironmentStrings(const char* source, char* destination,
-                                                   std::uint32_t size) {
-  // A %NAME% that names no variable stays as it is, as does a lone percent sign.
-  std::string result;
-  const std::string text = source;
+namespace {
+
+// The variables of a text expanded: a %NAME% that names no variable stays as it is, as does a lone
+// percent sign. Names and values are Latin-1.
+template <typename Char>
+std::basic_string<Char> expandVariables(const std::basic_string<Char>& text,
+                                        const std::map<std::string, std::string>& environment) {
+  using Text = std::basic_string<Char>;
+  Text result;
   std::size_t at = 0;
   while (at < text.size()) {
-    const std::size_t open = text.find('%', at);
-    const std::size_t close = open == std::string::npos ? open : text.find('%', open + 1);
-    if (close == std::string::npos) {
+    const std::size_t open = text.find(Char('%'), at);
+    const std::size_t close = open == Text::npos ? open : text.find(Char('%'), open + 1);
+    if (close == Text::npos) {
       result += text.substr(at);
       break;
     }
     result += text.substr(at, open - at);
-    const auto variable = environment.find(upperCase(text.substr(open + 1, close - open - 1)));
+    std::string name;
+    for (const Char c : text.substr(open + 1, close - open - 1)) {
+      name += static_cast<unsigned>(c) <= 0xFF ? static_cast<char>(c) : '?';
+    }
+    const auto variable = environment.find(upperCase(name));
     if (variable != environment.end()) {
-      result += variable->second;
+      for (const char c : variable->second)
+        result += static_cast<Char>(static_cast<unsigned char>(c));
       at = close + 1;
     } else {
-      result += '%';
+      result += Char('%');
       at = open + 1;
     }
   }
+  return result;
+}
+
+}  // namespace
+
+std::uint32_t SimMachine::expandEnvironmentStrings(const char* source, char* destination,
+                                                   std::uint32_t size) {
+  const std::string result = expandVariables(std::string(source), environment);
   const auto needed = static_cast<std::uint32_t>(result.size() + 1);
   if (needed <= size) std::memcpy(destination, result.c_str(), needed);
+  return needed;
+}
+
+std::uint32_t SimMachine::expandEnvironmentStringsWide(const char16_t* source,
+                                                       char16_t* destination, std::uint32_t size) {
+  const std::u16string result = expandVariables(std::u16string(source), environment);
+  const auto needed = static_cast<std::uint32_t>(result.size() + 1);
+  if (needed <= size) std::copy(result.c_str(), result.c_str() + needed, destination);
   return needed;
 }
 

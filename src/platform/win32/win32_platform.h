@@ -44,6 +44,14 @@ class Win32Platform : public Platform {
   std::unique_ptr<WritableFile> openForWriting(const char* path, WriteMode mode) override;
   bool deleteAtReboot(const char* path) override;
   std::uint32_t shortPathName(const char* path, char* buffer, std::uint32_t size) override;
+  // The wide calls exist on the NT line (win32/wide_calls.h); paths go to them with "\\?\".
+  bool hasWideFileCalls() override;
+  std::unique_ptr<DirectoryListing> listDirectoryWide(const char16_t* pattern) override;
+  bool pathExistsWide(const char16_t* path) override;
+  std::unique_ptr<ReadableFile> openForReadingWide(const char16_t* path) override;
+  bool setFileAttributesWide(const char16_t* path, std::uint32_t attributes) override;
+  bool deleteFileWide(const char16_t* path) override;
+  bool deleteAtRebootWide(const char16_t* path) override;
 
   // Registry (win32_registry.cpp).
   std::int32_t openMachineKey(const char* path, std::uint32_t access,
@@ -67,6 +75,8 @@ class Win32Platform : public Platform {
   std::uint32_t tempPath(char* buffer, std::uint32_t size) override;
   std::uint32_t expandEnvironmentStrings(const char* source, char* destination,
                                          std::uint32_t size) override;
+  std::uint32_t expandEnvironmentStringsWide(const char16_t* source, char16_t* destination,
+                                             std::uint32_t size) override;
   int wideToAnsi(const char16_t* text, int length, char* out, int capacity) override;
   int ansiToWide(const char* text, int length, char16_t* out, int capacity) override;
   std::unique_ptr<AccessToken> openProcessToken(std::uint32_t desiredAccess) override;
@@ -88,6 +98,11 @@ class Win32Platform : public Platform {
   // Takes the thread's error code right after a call failed, before anything can overwrite it;
   // returns false so that a failing path can end with `return failed();`.
   bool failed();
+  // FindFirstFileW on a pattern the system takes as it is; wideListing: every entry with its wide
+  // name.
+  std::unique_ptr<DirectoryListing> listWide(const wchar_t* pattern, bool wideListing);
+  // True, the error set, when the wide calls cannot take the path: on the 9x line, or too long.
+  bool refusedWide(const char16_t* path);
 
   void noticeBlocking() const {
     if (beforeBlocking_) beforeBlocking_();

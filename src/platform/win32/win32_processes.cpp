@@ -28,6 +28,8 @@ using ProcessWalkFunction = BOOL(WINAPI*)(HANDLE snapshot, PROCESSENTRY32* entry
 using EnumProcessesFunction = BOOL(WINAPI*)(DWORD* ids, DWORD size, DWORD* bytesReturned);
 using ModuleFileNameFunction = DWORD(WINAPI*)(HANDLE process, HMODULE module, LPSTR name,
                                               DWORD size);
+using WideModuleFileNameFunction = DWORD(WINAPI*)(HANDLE process, HMODULE module, LPWSTR name,
+                                                  DWORD size);
 
 using win32::ModuleHandle;
 using ProcessHandleOwner = win32::KernelHandle;
@@ -120,10 +122,12 @@ class Win32Toolhelp : public ToolhelpLibrary {
 class Win32Psapi : public PsapiLibrary {
  public:
   Win32Psapi(ModuleHandle psapi, EnumProcessesFunction enumProcesses,
-             ModuleFileNameFunction moduleFileName, std::uint32_t& lastError)
+             ModuleFileNameFunction moduleFileName, WideModuleFileNameFunction wideModuleFileName,
+             std::uint32_t& lastError)
       : psapi_(std::move(psapi)),
         enumProcesses_(enumProcesses),
         moduleFileName_(moduleFileName),
+        wideModuleFileName_(wideModuleFileName),
         lastError_(lastError) {}
 
   bool enumProcesses(std::uint32_t* ids, std::uint32_t size,
@@ -154,10 +158,34 @@ class Win32Psapi : public PsapiLibrary {
     return length;
   }
 
+  std::uint32_t mainModulePathWide(ProcessHandle& process, char16_t* buffer,
+                                   std::uint32_t size) override {
+    if (!wideModuleFileName_) {
+      lastError_ = ERROR_PROC_NOT_FOUND;
+      return 0;
+    }
+    // As above, one unit more tells a path that fits from one that was cut.
+    std::wstring name(size + 1, L'\0');
+    const DWORD length = wideModuleFileName_(static_cast<Win32Process&>(process).get(), nullptr,
+                                             name.data(), size + 1);
+    if (length == 0) {
+      lastError_ = GetLastError();
+      return 0;
+    }
+    if (length >= size) {
+      lastError_ = ERROR_INSUFFICIENT_BUFFER;
+      return 0;
+    }
+    std::memcpy(buffer, name.data(), length * sizeof(wchar_t));
+    buffer[length] = u'\0';
+    return length;
+  }
+
  private:
   ModuleHandle psapi_;
   EnumProcessesFunction enumProcesses_;
   ModuleFileNameFunction moduleFileName_;
+  WideModuleFileNameFunction wideModuleFileName_;
   std::uint32_t& lastError_;
 };
 
@@ -184,7 +212,11 @@ std::unique_ptr<PsapiLibrary> Win32Platform::loadPsapi() {
     lastError_ = ERROR_PROC_NOT_FOUND;
     return nullptr;
   }
-  return std::make_unique<Win32Psapi>(std::move(psapi), enumProcesses, moduleFileName, lastError_);
+  // The wide path of a module is optional: where psapi lacks it, only the ANSI paths are known.
+  const auto wideModuleFileName =
+      lookUp<WideModuleFileNameFunction>(psapi.get(), "GetModuleFileNameExW");
+  return std::make_unique<Win32Psapi>(std::move(psapi), enumProcesses, moduleFileName,
+                                      wideModuleFileName, lastError_);
 }
 
 std::unique_ptr<ProcessHandle> Win32Platform::openProcess(std::uint32_t access,

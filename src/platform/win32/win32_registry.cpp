@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/win32/handle.h"
+#include "platform/win32/wide_calls.h"
 #include "platform/win32/win32_platform.h"
 
 namespace vs {
@@ -48,6 +49,37 @@ class Win32RegistryKey : public RegistryKey {
   }
 
   std::int32_t deleteValue(const char* name) override { return RegDeleteValueA(key_.get(), name); }
+
+  // The wide calls are looked up by name (win32/wide_calls.h); without them, as on the 9x line,
+  // they answer ERROR_CALL_NOT_IMPLEMENTED.
+  std::int32_t queryValueWide(const char16_t* name, std::uint32_t* type, void* data,
+                              std::uint32_t* size) override {
+    if (!win32::wideCalls().available) return ERROR_CALL_NOT_IMPLEMENTED;
+    DWORD valueType = type ? *type : 0;
+    DWORD length = *size;
+    const LONG result = win32::wideCalls().regQueryValueEx(
+        key_.get(), reinterpret_cast<const wchar_t*>(name), nullptr, type ? &valueType : nullptr,
+        static_cast<BYTE*>(data), &length);
+    *size = length;
+    if (type) *type = valueType;
+    return result;
+  }
+
+  std::int32_t enumValueNameWide(std::uint32_t index, char16_t* name,
+                                 std::uint32_t* nameLength) override {
+    if (!win32::wideCalls().available) return ERROR_CALL_NOT_IMPLEMENTED;
+    DWORD length = *nameLength;
+    const LONG result =
+        win32::wideCalls().regEnumValue(key_.get(), index, reinterpret_cast<wchar_t*>(name),
+                                        &length, nullptr, nullptr, nullptr, nullptr);
+    *nameLength = length;
+    return result;
+  }
+
+  std::int32_t deleteValueWide(const char16_t* name) override {
+    if (!win32::wideCalls().available) return ERROR_CALL_NOT_IMPLEMENTED;
+    return win32::wideCalls().regDeleteValue(key_.get(), reinterpret_cast<const wchar_t*>(name));
+  }
 
   std::int32_t close() override {
     if (!key_) return ERROR_INVALID_HANDLE;

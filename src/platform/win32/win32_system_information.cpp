@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/win32/handle.h"
+#include "platform/win32/wide_calls.h"
 #include "platform/win32/win32_platform.h"
 
 namespace vs {
@@ -102,6 +103,19 @@ std::uint32_t Win32Platform::systemDirectory(char* buffer, std::uint32_t size) {
 std::uint32_t Win32Platform::expandEnvironmentStrings(const char* source, char* destination,
                                                       std::uint32_t size) {
   const DWORD result = ExpandEnvironmentStringsA(source, destination, size);
+  if (result == 0) failed();
+  return result;
+}
+
+std::uint32_t Win32Platform::expandEnvironmentStringsWide(const char16_t* source,
+                                                          char16_t* destination,
+                                                          std::uint32_t size) {
+  if (!win32::wideCalls().available) {
+    lastError_ = ERROR_CALL_NOT_IMPLEMENTED;
+    return 0;
+  }
+  const DWORD result = win32::wideCalls().expandEnvironmentStrings(
+      reinterpret_cast<const wchar_t*>(source), reinterpret_cast<wchar_t*>(destination), size);
   if (result == 0) failed();
   return result;
 }
