@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/error_codes.h"
 #include "platform/image/entry_facts.h"
 #include "platform/image/tsk_handles.h"
 #include "platform/windows_text.h"
@@ -21,9 +22,10 @@ void fill(DirectoryEntry& entry, const std::string& name, const EntryFacts& fact
 std::unique_ptr<ImageListing> ImageListing::start(std::shared_ptr<const void> keepAlive,
                                                   TSK_FS_INFO* fs,
                                                   std::shared_ptr<const ImageDirectory> directory,
-                                                  std::string mask, bool atRoot) {
-  std::unique_ptr<ImageListing> listing(
-      new ImageListing(std::move(keepAlive), fs, std::move(directory), std::move(mask), atRoot));
+                                                  std::string mask, bool atRoot,
+                                                  std::uint32_t& error) {
+  std::unique_ptr<ImageListing> listing(new ImageListing(
+      std::move(keepAlive), fs, std::move(directory), std::move(mask), atRoot, error));
   if (!listing->advance(listing->first_)) return nullptr;
   listing->firstPending_ = true;
   return listing;
@@ -31,12 +33,13 @@ std::unique_ptr<ImageListing> ImageListing::start(std::shared_ptr<const void> ke
 
 ImageListing::ImageListing(std::shared_ptr<const void> keepAlive, TSK_FS_INFO* fs,
                            std::shared_ptr<const ImageDirectory> directory, std::string mask,
-                           bool atRoot)
+                           bool atRoot, std::uint32_t& error)
     : keepAlive_(std::move(keepAlive)),
       fs_(fs),
       directory_(std::move(directory)),
       mask_(std::move(mask)),
-      dotsLeft_(atRoot ? 0 : 2) {}
+      dotsLeft_(atRoot ? 0 : 2),
+      error_(error) {}
 
 bool ImageListing::advance(DirectoryEntry& entry) {
   while (dotsLeft_ > 0) {
@@ -65,7 +68,9 @@ bool ImageListing::next(DirectoryEntry& entry) {
     entry = first_;
     return true;
   }
-  return advance(entry);
+  if (advance(entry)) return true;
+  error_ = kErrorNoMoreFiles;
+  return false;
 }
 
 }  // namespace vs::image
