@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "platform/error_codes.h"
 #include "platform/image/entry_facts.h"
 #include "platform/image/tsk_handles.h"
 #include "platform/windows_text.h"
@@ -26,20 +25,19 @@ std::unique_ptr<ImageListing> ImageListing::start(std::shared_ptr<const void> ke
                                                   std::uint32_t& error) {
   std::unique_ptr<ImageListing> listing(new ImageListing(
       std::move(keepAlive), fs, std::move(directory), std::move(mask), atRoot, error));
-  if (!listing->advance(listing->first_)) return nullptr;
-  listing->firstPending_ = true;
+  if (!listing->prime()) return nullptr;
   return listing;
 }
 
 ImageListing::ImageListing(std::shared_ptr<const void> keepAlive, TSK_FS_INFO* fs,
                            std::shared_ptr<const ImageDirectory> directory, std::string mask,
                            bool atRoot, std::uint32_t& error)
-    : keepAlive_(std::move(keepAlive)),
+    : PrimedListing(error),
+      keepAlive_(std::move(keepAlive)),
       fs_(fs),
       directory_(std::move(directory)),
       mask_(std::move(mask)),
-      dotsLeft_(atRoot ? 0 : 2),
-      error_(error) {}
+      dotsLeft_(atRoot ? 0 : 2) {}
 
 bool ImageListing::advance(DirectoryEntry& entry) {
   while (dotsLeft_ > 0) {
@@ -59,17 +57,6 @@ bool ImageListing::advance(DirectoryEntry& entry) {
          file ? entryFacts(fs_, file.get(), name.directory) : factsFromNameOnly(name.directory));
     return true;
   }
-  return false;
-}
-
-bool ImageListing::next(DirectoryEntry& entry) {
-  if (firstPending_) {
-    firstPending_ = false;
-    entry = first_;
-    return true;
-  }
-  if (advance(entry)) return true;
-  error_ = kErrorNoMoreFiles;
   return false;
 }
 
