@@ -9,20 +9,10 @@
 #include "engine/utf16_text.h"
 #include "remediation/registry_access.h"
 #include "remediation/registry_cleanup.h"
-#include "remediation/run_value_rules.h"
 
 namespace vs::offline {
 namespace {
 
-constexpr const char* kUninstallKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\rhcjg7j0e38v";
-constexpr const char* kRunValueFamily = "W32/Talvorn.Trojan";
-// The Windows tool's buffers: names up to 16,383 characters, commands up to 263 bytes, expanded
-// commands up to 260, and a remembered name up to 127.
-constexpr std::uint32_t kValueNameCapacity = 16384;
-constexpr std::uint32_t kRunDataCapacity = 264;
-constexpr std::uint32_t kExpandedCapacity = 261;
-constexpr std::size_t kRememberedCapacity = 128;
 // A command that names a file only the wide calls reach is read up to the longest wide path.
 constexpr std::uint32_t kWideCommandCapacity = kMaxWidePath + 1;
 
@@ -98,7 +88,7 @@ void RegistryJudgingDetector::found(ScanContext& ctx, const char* keyPath,
                                     const std::string& name) {
   if (!report(ctx, keyPath, name, kRunValueFamily)) return;
   // A name the Windows tool's buffer cannot hold whole is not remembered.
-  if (name.size() < kRememberedCapacity) remembered_ = name;
+  if (name.size() < kRememberedRunValueCapacity) remembered_ = name;
 }
 
 void RegistryJudgingDetector::judgeWideRunKey(ScanContext& ctx, const char* keyPath,
@@ -136,12 +126,7 @@ void RegistryJudgingDetector::judgeRunKey(ScanContext& ctx, const char* keyPath,
   for (std::uint32_t i = 0; i < count; ++i) {
     std::uint32_t nameLength = kValueNameCapacity;
     if (key->enumValueName(i, name.get(), &nameLength) != 0) continue;
-    char data[kRunDataCapacity];
-    if (!readRegistryString(ctx.os, keyPath, name.get(), data, sizeof data)) continue;
-    char expanded[kExpandedCapacity];
-    const std::uint32_t needed = ctx.os.expandEnvironmentStrings(data, expanded, sizeof expanded);
-    if (needed == 0 || needed > sizeof expanded) continue;
-    if (judgeRunValue(data, expanded, path) == RunValueVerdict::Keep) continue;
+    if (judgeRunEntry(ctx.os, keyPath, name.get(), path) == RunValueVerdict::Keep) continue;
     found(ctx, keyPath, name.get());
   }
 }

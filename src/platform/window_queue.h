@@ -14,9 +14,12 @@ constexpr std::uint32_t kMsgQuit = 0x0012;
 
 // Message-box types and answers.
 constexpr unsigned kMbOk = 0;
+constexpr unsigned kMbOkCancel = 0x01;
+constexpr unsigned kMbYesNo = 0x04;
 constexpr unsigned kMbYesNoQuestion = 36;
 constexpr unsigned kMbOkCancelInformation = 0x41;
 constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
 

@@ -10,21 +10,15 @@
 #include "engine/text.h"
 #include "engine/wide_text.h"
 #include "remediation/registry_access.h"
-#include "remediation/run_value_rules.h"
 #include "remediation/system_family.h"
 
 namespace vs {
 namespace {
 
-constexpr const char* kUninstallKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\rhcjg7j0e38v";
 constexpr const char* kMalwareUninstallKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\rhcjg7j0e38v";
 constexpr const char* kMalwareRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char* kRunValueFamily = "W32/Talvorn.Trojan";
 
-// Value names reach 16,383 characters; the name buffer holds the longest with its terminator.
-constexpr std::uint32_t kValueNameCapacity = 16384;
 constexpr std::uint32_t kRunDataCapacity = 264;
 constexpr std::uint32_t kExpandedCapacity = 261;
 constexpr std::uint32_t kUninstallDataCapacity = 100;
@@ -69,13 +63,7 @@ void rememberRunValue(ScanSession& s, const char* name) {
 // when it was deleted.
 bool removeIfItStartsTheFile(ScanContext& ctx, const char* keyPath, const char* name) {
   ScanSession& s = ctx.session;
-  char data[kRunDataCapacity];
-  if (!readRegistryString(ctx.os, keyPath, name, data, sizeof data)) return false;
-  char expanded[kExpandedCapacity];
-  const std::uint32_t needed = ctx.os.expandEnvironmentStrings(data, expanded, sizeof expanded);
-  if (needed == 0 || needed > sizeof expanded) return false;
-
-  const RunValueVerdict verdict = judgeRunValue(data, expanded, s.currentFilePath);
+  const RunValueVerdict verdict = judgeRunEntry(ctx.os, keyPath, name, s.currentFilePath);
   if (verdict == RunValueVerdict::Keep) return false;
   if (verdict == RunValueVerdict::RemoveByFullPath) rememberRunValue(s, name);
   if (!deleteRegistryValue(ctx.os, keyPath, name)) return false;
@@ -146,6 +134,16 @@ bool cleanKey(Platform& os, const char* keyPath, const char* valueName, const ch
 }
 
 }  // namespace
+
+RunValueVerdict judgeRunEntry(Platform& os, const char* keyPath, const char* name,
+                              const char* filePath) {
+  char data[kRunDataCapacity];
+  if (!readRegistryString(os, keyPath, name, data, sizeof data)) return RunValueVerdict::Keep;
+  char expanded[kExpandedCapacity];
+  const std::uint32_t needed = os.expandEnvironmentStrings(data, expanded, sizeof expanded);
+  if (needed == 0 || needed > sizeof expanded) return RunValueVerdict::Keep;
+  return judgeRunValue(data, expanded, filePath);
+}
 
 int removeRegistryTraces(ScanContext& ctx, const char* detectionName) {
   ScanSession& s = ctx.session;

@@ -2,17 +2,15 @@
 
 #include <algorithm>
 
+#include "platform/window_queue.h"
+
 namespace vs::ui {
 namespace {
 
-constexpr unsigned kMbOkCancel = 0x01;
-constexpr unsigned kMbYesNo = 0x04;
 constexpr unsigned kMbIconStop = 0x10;
 constexpr unsigned kMbIconQuestion = 0x20;
 constexpr unsigned kMbIconExclamation = 0x30;
 constexpr unsigned kMbIconInformation = 0x40;
-constexpr int kIdCancel = 2;
-constexpr int kIdNo = 7;
 
 constexpr std::size_t kLongestMeasuredText = 30000;
 

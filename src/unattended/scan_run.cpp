@@ -9,11 +9,6 @@
 namespace vs::unattended {
 namespace {
 
-constexpr int kIdCancel = 2;
-// Message-box type bits: OK and Cancel, Yes and No.
-constexpr unsigned kMbOkCancel = 0x1;
-constexpr unsigned kMbYesNo = 0x4;
-
 // A silent run has no window; the engine still needs a main window set before it reports, and
 // the run's machine takes every message itself.
 constexpr WindowHandle kNoWindow = 1;

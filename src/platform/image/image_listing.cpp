@@ -21,18 +21,19 @@ void fill(DirectoryEntry& entry, const std::string& name, const EntryFacts& fact
 std::unique_ptr<ImageListing> ImageListing::start(std::shared_ptr<const void> keepAlive,
                                                   TSK_FS_INFO* fs,
                                                   std::shared_ptr<const ImageDirectory> directory,
-                                                  std::string mask, bool atRoot) {
-  std::unique_ptr<ImageListing> listing(
-      new ImageListing(std::move(keepAlive), fs, std::move(directory), std::move(mask), atRoot));
-  if (!listing->advance(listing->first_)) return nullptr;
-  listing->firstPending_ = true;
+                                                  std::string mask, bool atRoot,
+                                                  std::uint32_t& error) {
+  std::unique_ptr<ImageListing> listing(new ImageListing(
+      std::move(keepAlive), fs, std::move(directory), std::move(mask), atRoot, error));
+  if (!listing->prime()) return nullptr;
   return listing;
 }
 
 ImageListing::ImageListing(std::shared_ptr<const void> keepAlive, TSK_FS_INFO* fs,
                            std::shared_ptr<const ImageDirectory> directory, std::string mask,
-                           bool atRoot)
-    : keepAlive_(std::move(keepAlive)),
+                           bool atRoot, std::uint32_t& error)
+    : PrimedListing(error),
+      keepAlive_(std::move(keepAlive)),
       fs_(fs),
       directory_(std::move(directory)),
       mask_(std::move(mask)),
@@ -57,15 +58,6 @@ bool ImageListing::advance(DirectoryEntry& entry) {
     return true;
   }
   return false;
-}
-
-bool ImageListing::next(DirectoryEntry& entry) {
-  if (firstPending_) {
-    firstPending_ = false;
-    entry = first_;
-    return true;
-  }
-  return advance(entry);
 }
 
 }  // namespace vs::image

@@ -126,7 +126,7 @@ std::unique_ptr<DirectoryListing> ImageVolume::list(const VolumePath& folderPath
     return nullptr;
   }
   std::unique_ptr<DirectoryListing> listing =
-      ImageListing::start(core_, fs(), std::move(directory), mask, folderPath.empty());
+      ImageListing::start(core_, fs(), std::move(directory), mask, folderPath.empty(), error);
   if (!listing) error = kErrorFileNotFound;
   return listing;
 }
@@ -163,8 +163,12 @@ bool ImageVolume::setAttributes(const VolumePath& path, std::uint32_t, std::uint
   return false;
 }
 
+// The system deletes no folder through the file call, whatever the medium; any other entry of an
+// image stays as it is, as on a write-protected disk.
 bool ImageVolume::remove(const VolumePath& path, std::uint32_t& error) {
-  if (entry(path, error)) error = kErrorWriteProtect;
+  if (const std::optional<DirectoryName> found = entry(path, error)) {
+    error = found->directory ? kErrorAccessDenied : kErrorWriteProtect;
+  }
   return false;
 }
 

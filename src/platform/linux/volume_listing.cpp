@@ -5,7 +5,6 @@
 
 #include <cstring>
 
-#include "platform/error_codes.h"
 #include "platform/linux/host_names.h"
 #include "platform/windows_text.h"
 
@@ -41,18 +40,17 @@ std::unique_ptr<VolumeListing> VolumeListing::start(DIR* directory, std::string 
                                                     HiddenFiles hidden, std::uint32_t& error) {
   std::unique_ptr<VolumeListing> listing(
       new VolumeListing(directory, std::move(mask), atRoot, std::move(hidden), error));
-  if (!listing->advance(listing->first_)) return nullptr;
-  listing->firstPending_ = true;
+  if (!listing->prime()) return nullptr;
   return listing;
 }
 
 VolumeListing::VolumeListing(DIR* directory, std::string mask, bool atRoot, HiddenFiles hidden,
                              std::uint32_t& error)
-    : directory_(directory),
+    : PrimedListing(error),
+      directory_(directory),
       mask_(std::move(mask)),
       atRoot_(atRoot),
-      hidden_(std::move(hidden)),
-      error_(error) {}
+      hidden_(std::move(hidden)) {}
 
 VolumeListing::~VolumeListing() {
   closedir(directory_);
@@ -78,17 +76,6 @@ bool VolumeListing::advance(DirectoryEntry& entry) {
     nameEntry(entry, item->d_name, false);
     return true;
   }
-  return false;
-}
-
-bool VolumeListing::next(DirectoryEntry& entry) {
-  if (firstPending_) {
-    firstPending_ = false;
-    entry = first_;
-    return true;
-  }
-  if (advance(entry)) return true;
-  error_ = kErrorNoMoreFiles;
   return false;
 }
 

@@ -11,14 +11,14 @@
 #include <memory>
 #include <string>
 
-#include "platform/file_system.h"
+#include "platform/primed_listing.h"
 
 namespace vs::linux_host {
 
 // Files (device and inode) that a listing leaves out.
 using HiddenFiles = std::function<bool(dev_t device, ino_t inode)>;
 
-class VolumeListing : public DirectoryListing {
+class VolumeListing : public PrimedListing {
  public:
   // Takes over an open directory and reads up to its first entry that the mask matches; null
   // (the directory closed) when there is none, as FindFirstFileA then fails. The end of the
@@ -29,22 +29,18 @@ class VolumeListing : public DirectoryListing {
   VolumeListing(const VolumeListing&) = delete;
   VolumeListing& operator=(const VolumeListing&) = delete;
 
-  bool next(DirectoryEntry& entry) override;
+ protected:
+  bool advance(DirectoryEntry& entry) override;
 
  private:
   VolumeListing(DIR* directory, std::string mask, bool atRoot, HiddenFiles hidden,
                 std::uint32_t& error);
   bool wanted(const char* name) const;
-  // Reads on to the next entry the listing gives; false at the end.
-  bool advance(DirectoryEntry& entry);
 
   DIR* directory_;
   std::string mask_;
   bool atRoot_;
   HiddenFiles hidden_;
-  std::uint32_t& error_;
-  DirectoryEntry first_{};
-  bool firstPending_ = false;
 };
 
 }  // namespace vs::linux_host

@@ -7,6 +7,7 @@
 namespace vs {
 
 static_assert(kMbOk == MB_OK && kMbOkCancelInformation == (MB_OKCANCEL | MB_ICONINFORMATION));
+static_assert(kMbOkCancel == MB_OKCANCEL && kMbYesNo == MB_YESNO && kIdCancel == IDCANCEL);
 
 std::intptr_t Win32Platform::sendMessage(WindowHandle window, std::uint32_t message,
                                          std::uintptr_t wParam, std::intptr_t lParam) {
