@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -42,13 +43,29 @@ std::wstring extended(const std::string& path) {
   return L"\\\\?\\" + wide;
 }
 
-void writeLongFile(const std::string& path, const std::string& bytes) {
-  win32::FileHandle file(CreateFileW(extended(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+void writeWideFile(const std::wstring& path, const std::string& bytes) {
+  win32::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(file.valid()) << path.size() << " characters: error " << GetLastError();
   DWORD written = 0;
   ASSERT_TRUE(
       WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+}
+
+void writeLongFile(const std::string& path, const std::string& bytes) {
+  writeWideFile(extended(path), bytes);
+}
+
+// A report line as the system shows it: its wide text where the walk gave one.
+std::string shownLine(const ScanSession& session) {
+  const std::u16string& wide = session.reportLineWide;
+  if (wide.empty()) return session.reportLine;
+  const auto* units = reinterpret_cast<const wchar_t*>(wide.c_str());
+  const int size = WideCharToMultiByte(CP_UTF8, 0, units, -1, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, units, -1, utf8.data(), size, nullptr, nullptr);
+  utf8.resize(std::strlen(utf8.c_str()));
+  return utf8;
 }
 
 // A file of the given length that holds bytes at its start and a hole after them.
@@ -109,7 +126,12 @@ struct Tree {
   std::vector<std::string> unableToRemove;
   std::map<std::string, std::string> kept;
   std::map<std::string, std::int64_t> keptLength;  // long or huge files: their length only
-  std::vector<std::wstring> keptWide;  // files whose names the ANSI code page cannot spell
+  // Files that only the wide calls reach, with their paths as the report shows them (UTF-8).
+  struct WideFile {
+    std::wstring path;
+    std::string shown;
+  };
+  std::vector<WideFile> removedWide;
   int scanned = -1;
   std::vector<HANDLE> locks;  // handles that hold files, closed when the walk is over
   std::function<void(Tree&, const std::string& path)> beforeTest;
@@ -117,6 +139,11 @@ struct Tree {
   std::string operator/(const std::string& name) const { return root + "\\" + name; }
   void infected(const std::string& path, std::uint32_t seed = 1) {
     writeFile(path, sample(seed));
+    removed.push_back(path);
+  }
+  // A sample under a path longer than the ANSI buffers hold.
+  void infectedLong(const std::string& path) {
+    writeLongFile(path, sample());
     removed.push_back(path);
   }
   void keep(const std::string& path, const std::string& bytes) {
@@ -146,17 +173,15 @@ void longPaths(Tree& t) {
   const auto named = [&](std::size_t length) {
     return folder + "\\" + std::string(length - folder.size() - 5, 'f') + ".exe";
   };
+  // The ANSI buffers hold 259 characters and the terminator; the wide calls reach the longer.
   t.infected(named(259));
-  for (const std::size_t length : {260u, 261u, 300u}) {
-    writeLongFile(named(length), sample());
-    t.keptLength[named(length)] = static_cast<std::int64_t>(sample().size());
-  }
-  // A folder whose pattern ("\*.*" more) does not fit is never listed.
+  for (const std::size_t length : {260u, 261u, 300u}) t.infectedLong(named(length));
+  // A folder whose pattern ("\*.*" more) does not fit the ANSI buffers is listed by the wide
+  // calls, though a file of it would fit.
   const std::string unlisted = folder + "\\" + std::string(256 - folder.size() - 1, 'e');
   ASSERT_TRUE(CreateDirectoryW(extended(unlisted).c_str(), nullptr)) << GetLastError();
-  writeLongFile(unlisted + "\\a", sample());
-  t.keptLength[unlisted + "\\a"] = static_cast<std::int64_t>(sample().size());
-  t.scanned = 1;
+  t.infectedLong(unlisted + "\\a");
+  t.scanned = 5;
 }
 
 void oddNames(Tree& t) {
@@ -176,17 +201,11 @@ void oddNames(Tree& t) {
     t.infected(t / (std::string(accented) + ".exe"));
     ++scanned;
   }
-  // A name the code page cannot spell is listed with "?" in its place: the file cannot be
-  // opened by that name, so it is counted, not examined, and stays.
+  // A name the code page cannot spell is listed with "?" in its place: the wide calls reach it,
+  // and its line shows it as the system does.
   const std::wstring unspellable = extended(t.root) + L"\\\x4E2D\x6587.exe";
-  win32::FileHandle file(CreateFileW(unspellable.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  ASSERT_TRUE(file.valid());
-  const std::string bytes = sample();
-  DWORD written = 0;
-  ASSERT_TRUE(
-      WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
-  t.keptWide.push_back(unspellable);
+  writeWideFile(unspellable, sample());
+  t.removedWide.push_back({unspellable, t.root + "\\\xE4\xB8\xAD\xE6\x96\x87.exe"});
   t.scanned = scanned + 1;
 }
 
@@ -321,7 +340,7 @@ TEST_P(HostileTreeUnderWine, WalkEndsCleanlyAndDeletesOnlyInfectedFiles) {
   session.singleFileMode = 0;
   std::vector<std::string> lines;
   TestWindow window([&](UINT message, WPARAM, LPARAM) -> LRESULT {
-    if (message == kStatusMsgAddLine) lines.push_back(session.reportLine);
+    if (message == kStatusMsgAddLine) lines.push_back(shownLine(session));
     return 0;
   });
   session.mainWindow = reinterpret_cast<WindowHandle>(window.handle());
@@ -337,7 +356,7 @@ TEST_P(HostileTreeUnderWine, WalkEndsCleanlyAndDeletesOnlyInfectedFiles) {
   EXPECT_EQ(result, session.filesScanned);
   std::vector<std::string> expectedLines;
   for (const std::string& path : tree.removed) {
-    EXPECT_FALSE(fileExists(path)) << path;
+    EXPECT_EQ(lengthOf(path), -1) << path;
     expectedLines.push_back(path + "     " + kName + " removed");
   }
   for (const std::string& path : tree.unableToRemove) {
@@ -348,15 +367,18 @@ TEST_P(HostileTreeUnderWine, WalkEndsCleanlyAndDeletesOnlyInfectedFiles) {
     EXPECT_TRUE(readFile(path) == bytes) << path;
   }
   for (const auto& [path, length] : tree.keptLength) EXPECT_EQ(lengthOf(path), length) << path;
-  for (const std::wstring& path : tree.keptWide) {
-    EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+  for (const Tree::WideFile& file : tree.removedWide) {
+    EXPECT_EQ(GetFileAttributesW(file.path.c_str()), INVALID_FILE_ATTRIBUTES) << file.shown;
+    expectedLines.push_back(file.shown + "     " + kName + " removed");
   }
   std::sort(lines.begin(), lines.end());
   std::sort(expectedLines.begin(), expectedLines.end());
   EXPECT_EQ(lines, expectedLines);
+  const auto removedCount =
+      static_cast<std::int32_t>(tree.removed.size() + tree.removedWide.size());
   EXPECT_EQ(session.filesInfected,
-            static_cast<std::int32_t>(tree.removed.size() + tree.unableToRemove.size()));
-  EXPECT_EQ(session.filesRemoved, static_cast<std::int32_t>(tree.removed.size()));
+            removedCount + static_cast<std::int32_t>(tree.unableToRemove.size()));
+  EXPECT_EQ(session.filesRemoved, removedCount);
   EXPECT_EQ(session.restartNeeded, tree.unableToRemove.empty() ? 0 : 1);
   if (tree.scanned >= 0) {
     EXPECT_EQ(session.filesScanned, tree.scanned);
