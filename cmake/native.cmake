@@ -9,7 +9,8 @@ target_link_libraries(make_sample PRIVATE vs_samples)
 
 # The rows every backend must answer alike; each test program runs them on its own backends.
 set(VS_CONFORMANCE_ROWS tests/conformance/run_row.cpp tests/conformance/file_rows.cpp
-  tests/conformance/registry_rows.cpp tests/conformance/system_rows.cpp)
+  tests/conformance/wide_file_rows.cpp tests/conformance/registry_rows.cpp
+  tests/conformance/system_rows.cpp)
 
 file(GLOB VS_NATIVE_TESTS CONFIGURE_DEPENDS tests/native/*.cpp)
 add_executable(vs_native_tests ${VS_NATIVE_TESTS} ${VS_CONFORMANCE_ROWS}

@@ -38,8 +38,8 @@ if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
   endif()
 endif()
 add_executable(vs_wine_tests ${VS_WINE_TESTS} tests/conformance/run_row.cpp
-  tests/conformance/file_rows.cpp tests/conformance/registry_rows.cpp
-  tests/conformance/system_rows.cpp)
+  tests/conformance/file_rows.cpp tests/conformance/wide_file_rows.cpp
+  tests/conformance/registry_rows.cpp tests/conformance/system_rows.cpp)
 target_include_directories(vs_wine_tests PRIVATE tests)
 target_link_libraries(vs_wine_tests PRIVATE vs_win32 vs_samples GTest::gtest_main)
 if(CMAKE_CROSSCOMPILING_EMULATOR)

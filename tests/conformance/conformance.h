@@ -91,6 +91,14 @@ struct Step {
     OpenServiceManager,  // openServiceManager(kServiceAllAccess), kept for OpenService
     OpenService,         // openService(path, kServiceAllAccess)
     PerformanceData,     // performanceData()
+    // The wide calls, on the UTF-16 form of the step's path (rows write paths in UTF-8).
+    ListWide,           // listDirectoryWide(path): the entries by their wide names, in any order
+    ExistsWide,         // pathExistsWide(path)
+    OpenWide,           // openForReadingWide(path); the file stays open as for Open
+    SetAttributesWide,  // setFileAttributesWide(path, number)
+    DeleteWide,         // deleteFileWide(path)
+    // listDirectory(path): the wide names (UTF-8) of exactly those entries whose ANSI name is lost
+    LostNames,
   };
   Step(Call what, std::string argument = {}, std::int64_t count = 0)
       : call(what), path(std::move(argument)), number(count) {}
@@ -130,8 +138,9 @@ struct Row {
   std::vector<Deviation> deviations;
 };
 
-// The rows of every area.
+// The rows of every area; the file rows include those of the wide calls.
 const std::vector<Row>& fileRows();
+std::vector<Row> wideFileRows();
 const std::vector<Row>& registryRows();
 const std::vector<Row>& systemRows();
 // All of them, for a backend that has every area.

@@ -188,7 +188,12 @@ std::vector<Row> makeRows() {
 }  // namespace
 
 const std::vector<Row>& fileRows() {
-  static const std::vector<Row> rows = makeRows();
+  static const std::vector<Row> rows = [] {
+    std::vector<Row> all = makeRows();
+    std::vector<Row> wide = wideFileRows();
+    all.insert(all.end(), wide.begin(), wide.end());
+    return all;
+  }();
   return rows;
 }
 

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "conformance/conformance.h"
+#include "engine/utf16_text.h"
 
 namespace vs::conformance {
 namespace {
@@ -57,13 +58,17 @@ class StepRunner {
         return;
       }
       default:
-        return runRegistryOrSystem(step);
+        return runWideOrOther(step);
     }
   }
 
  private:
   std::string path(const Step& step) const {
     return absolute(step.path) ? step.path : world_.folder() + "\\" + step.path;
+  }
+  std::u16string widePath(const Step& step) const {
+    const std::string utf8 = path(step);
+    return utf8ToUtf16(utf8.data(), utf8.size());
   }
   std::string keyPath(const Step& step) const {
     return step.path.empty() ? world_.registryKey() : world_.registryKey() + "\\" + step.path;
@@ -90,13 +95,59 @@ class StepRunner {
     return key_ != nullptr;
   }
 
-  void list(const Step& step) {
+  static std::string wideNameOf(const DirectoryEntry& entry) {
+    return utf16ToUtf8(entry.wideName, std::char_traits<char16_t>::length(entry.wideName));
+  }
+
+  void runWideOrOther(const Step& step) {
+    switch (step.call) {
+      case Step::Call::ListWide:
+        return list(step, os_.listDirectoryWide(widePath(step).c_str()), wideNameOf);
+      case Step::Call::ExistsWide:
+        return answer(step, os_.pathExistsWide(widePath(step).c_str()));
+      case Step::Call::OpenWide:
+        file_ = os_.openForReadingWide(widePath(step).c_str());
+        return answer(step, file_ != nullptr);
+      case Step::Call::SetAttributesWide:
+        return answer(step, os_.setFileAttributesWide(widePath(step).c_str(),
+                                                      static_cast<std::uint32_t>(step.number)));
+      case Step::Call::DeleteWide:
+        return answer(step, os_.deleteFileWide(widePath(step).c_str()));
+      case Step::Call::LostNames:
+        return lostNames(step);
+      default:
+        return runRegistryOrSystem(step);
+    }
+  }
+
+  // The entries of an ANSI listing that the ANSI calls cannot reach, by their wide names.
+  void lostNames(const Step& step) {
     std::unique_ptr<DirectoryListing> listing = os_.listDirectory(path(step).c_str());
+    ASSERT_NE(listing, nullptr) << "error " << os_.lastError();
+    std::vector<std::string> lost, wanted;
+    DirectoryEntry entry;
+    while (listing->next(entry)) {
+      if (entry.ansiNameLost) lost.push_back(wideNameOf(entry));
+    }
+    for (const Listed& listed : step.entries) wanted.push_back(listed.name);
+    std::sort(lost.begin(), lost.end());
+    std::sort(wanted.begin(), wanted.end());
+    EXPECT_EQ(lost, wanted);
+  }
+
+  void list(const Step& step) {
+    list(step, os_.listDirectory(path(step).c_str()),
+         [](const DirectoryEntry& entry) { return std::string(entry.name); });
+  }
+
+  // Compares a listing's entries, named by nameOf, with the step's.
+  template <typename NameOf>
+  void list(const Step& step, std::unique_ptr<DirectoryListing> listing, NameOf nameOf) {
     answer(step, listing != nullptr);
     if (!listing) return;
     std::map<std::string, DirectoryEntry> found;
     DirectoryEntry entry;
-    while (listing->next(entry)) found[entry.name] = entry;
+    while (listing->next(entry)) found[nameOf(entry)] = entry;
     std::map<std::string, Listed> wanted;
     for (const Listed& listed : step.entries) wanted.insert_or_assign(listed.name, listed);
     std::vector<std::string> foundNames, wantedNames;

@@ -143,4 +143,44 @@ inline Step deleteKeyFails(std::string path, std::uint32_t error) {
   return fails(Call::DeleteKey, std::move(path), error);
 }
 
+// The wide calls.
+inline Step listedWide(std::string pattern, std::vector<Listed> entries) {
+  Step s{Call::ListWide, std::move(pattern)};
+  s.entries = std::move(entries);
+  return s;
+}
+inline Step listWideFails(std::string pattern, std::uint32_t error) {
+  return fails(Call::ListWide, std::move(pattern), error);
+}
+inline Step existsWide(std::string path) {
+  return {Call::ExistsWide, std::move(path)};
+}
+inline Step existsWideFails(std::string path, std::uint32_t error) {
+  return fails(Call::ExistsWide, std::move(path), error);
+}
+inline Step opensWide(std::string path) {
+  return {Call::OpenWide, std::move(path)};
+}
+inline Step openWideFails(std::string path, std::uint32_t error) {
+  return fails(Call::OpenWide, std::move(path), error);
+}
+inline Step setsAttributesWide(std::string path, std::uint32_t attributes) {
+  return {Call::SetAttributesWide, std::move(path), attributes};
+}
+inline Step setAttributesWideFails(std::string path, std::uint32_t attributes,
+                                   std::uint32_t error) {
+  return fails(Call::SetAttributesWide, std::move(path), error, attributes);
+}
+inline Step deletesWide(std::string path) {
+  return {Call::DeleteWide, std::move(path)};
+}
+inline Step deleteWideFails(std::string path, std::uint32_t error) {
+  return fails(Call::DeleteWide, std::move(path), error);
+}
+inline Step lostNames(std::string pattern, std::vector<std::string> names) {
+  Step s{Call::LostNames, std::move(pattern)};
+  for (std::string& name : names) s.entries.emplace_back(std::move(name), 0);
+  return s;
+}
+
 }  // namespace vs::conformance::steps

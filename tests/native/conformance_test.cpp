@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "conformance/host_folder.h"
+#include "engine/utf16_text.h"
 #include "platform/sim/sim_machine.h"
 
 namespace vs::conformance {
@@ -37,16 +40,28 @@ class MemoryWorld : public SimWorld {
   Backend backend() const override { return Backend::SimulatedMemory; }
   void make(const Item& item) override {
     const std::string path = folder_ + "\\" + item.path;
+    // A name beyond ASCII is the file system's wide spelling, written in UTF-8 by the rows.
+    const bool ascii = std::all_of(path.begin(), path.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const std::u16string widePath = utf8ToUtf16(path.data(), path.size());
     switch (item.kind) {
       case Item::Kind::Directory:
-        machine_.addDirectory(path);
+        if (ascii) {
+          machine_.addDirectory(path);
+        } else {
+          machine_.addDirectory(widePath);
+        }
         return;
       case Item::Kind::File:
         if (item.sparseLength > 0) {
           ADD_FAILURE() << item.path << ": in-memory drives hold no files of gigabytes";
           return;
         }
-        machine_.addFile(path, item.bytes, kAttrArchive | item.attributes);
+        if (ascii) {
+          machine_.addFile(path, item.bytes, kAttrArchive | item.attributes);
+        } else {
+          machine_.addFile(widePath, item.bytes, kAttrArchive | item.attributes);
+        }
         return;
       default:
         ADD_FAILURE() << item.path << ": in-memory drives hold no links";

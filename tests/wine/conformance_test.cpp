@@ -14,8 +14,13 @@
 namespace vs::conformance {
 namespace {
 
+// Row paths are UTF-8.
 std::wstring widen(const std::string& text) {
-  return std::wstring(text.begin(), text.end());
+  std::wstring wide(text.size() + 1, L'\0');
+  const int units =
+      MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+  wide.resize(units > 0 ? static_cast<std::size_t>(units - 1) : 0);
+  return wide;
 }
 
 // The path of a row path for the wide calls, in the form that takes any length.
