@@ -6,7 +6,7 @@
 
 #include "engine/matcher.h"
 #include "engine/status_channel.h"
-#include "engine/utf16_text.h"
+#include "platform/utf16_text.h"
 #include "remediation/registry_access.h"
 #include "remediation/registry_cleanup.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/utf16_text.h"
+#include "platform/utf16_text.h"
 
 namespace vs::unattended {
 namespace {

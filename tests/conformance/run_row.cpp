@@ -4,7 +4,7 @@
 #include <map>
 
 #include "conformance/conformance.h"
-#include "engine/utf16_text.h"
+#include "platform/utf16_text.h"
 
 namespace vs::conformance {
 namespace {

@@ -7,8 +7,8 @@
 #include <algorithm>
 
 #include "conformance/host_folder.h"
-#include "engine/utf16_text.h"
 #include "platform/sim/sim_machine.h"
+#include "platform/utf16_text.h"
 
 namespace vs::conformance {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "engine/matcher.h"
 #include "engine/scan_driver.h"
-#include "engine/utf16_text.h"
 #include "engine/walk.h"
+#include "platform/utf16_text.h"
 #include "remediation/process_kill.h"
 #include "remediation/process_scan.h"
 #include "remediation_fixture.h"

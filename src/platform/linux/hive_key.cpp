@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/utf16_text.h"
+#include "platform/utf16_text.h"
 #include "platform/windows_text.h"
 
 namespace vs::linux_host {

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <thread>
 
-#include "engine/utf16_text.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/variable_expansion.h"
+#include "platform/utf16_text.h"
 #include "platform/windows_text.h"
 
 namespace vs::linux_host {

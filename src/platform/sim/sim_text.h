@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/utf16_text.h"
+#include "platform/utf16_text.h"
 
 namespace vs::sim {
 

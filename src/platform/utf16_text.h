@@ -4,8 +4,17 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace vs {
+
+// The code point of the valid UTF-8 sequence that starts at text[at], and its length in bytes; 0
+// when no valid sequence starts there (a stray or missing continuation byte, an over-long form, a
+// surrogate, beyond U+10FFFF).
+std::size_t decodeUtf8(std::string_view text, std::size_t at, char32_t& codePoint);
+// Appends a code point in UTF-8, or in UTF-16 (a surrogate pair beyond U+FFFF).
+void appendUtf8(std::string& out, char32_t codePoint);
+void appendUtf16(std::u16string& out, char32_t codePoint);
 
 // Converts count code units; an unpaired surrogate becomes U+FFFD.
 std::string utf16ToUtf8(const char16_t* units, std::size_t count);
