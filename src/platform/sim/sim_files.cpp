@@ -3,6 +3,7 @@
 // and the reboot-time deletion list. Only in-memory drives can be written to.
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "platform/sim/sim_drive.h"
 #include "platform/sim/sim_machine.h"
@@ -121,13 +122,20 @@ std::unique_ptr<DirectoryListing> SimMachine::listDirectory(const char* pattern)
   log(std::string("list ") + pattern);
   if (onHostDrive(pattern)) return hostDrives_.listDirectory(pattern);
   if (refusedForLength(pattern)) return nullptr;
-  const std::string text = pattern;
-  const std::size_t slash = text.rfind('\\');
-  if (slash == std::string::npos) {
+  return listTree(std::string(pattern));
+}
+
+// An in-memory drive's listing, of ANSI names or of wide ones (Text is the pattern's string type).
+template <typename Text>
+std::unique_ptr<DirectoryListing> SimMachine::listTree(const Text& text) {
+  using Unit = typename Text::value_type;
+  constexpr bool wide = std::is_same_v<Text, std::u16string>;
+  const std::size_t slash = text.rfind(Unit('\\'));
+  if (slash == Text::npos) {
     fail(kErrorPathNotFound);
     return nullptr;
   }
-  const std::string mask = text.substr(slash + 1);
+  const Text mask = text.substr(slash + 1);
   const Resolved where = resolve(text.substr(0, slash + 1));
   if (!where.node || !where.node->isDirectory()) {
     fail(kErrorPathNotFound);
@@ -138,9 +146,13 @@ std::unique_ptr<DirectoryListing> SimMachine::listDirectory(const char* pattern)
     return nullptr;
   }
   std::vector<DirectoryEntry> entries;
-  if (!where.atRoot && wildcardMatches(mask, ".")) addDotEntries(entries, false);
+  if (!where.atRoot && wildcardMatches(mask, Text(1, Unit('.')))) addDotEntries(entries, wide);
   for (const auto& node : where.node->children) {
-    if (wildcardMatches(mask, node->name)) entries.push_back(entryOf(*node, false));
+    if constexpr (wide) {
+      if (wildcardMatches(mask, node->spelling())) entries.push_back(entryOf(*node, true));
+    } else {
+      if (wildcardMatches(mask, node->name)) entries.push_back(entryOf(*node, false));
+    }
   }
   if (entries.empty()) {
     fail(kErrorFileNotFound);
@@ -156,31 +168,7 @@ std::unique_ptr<DirectoryListing> SimMachine::listDirectoryWide(const char16_t* 
   if (onHostDrive(latin1Rendering(text.substr(0, 2)).c_str())) {
     return hostDrives_.listDirectoryWide(pattern);
   }
-  const std::size_t slash = text.rfind(u'\\');
-  if (slash == std::u16string::npos) {
-    fail(kErrorPathNotFound);
-    return nullptr;
-  }
-  const std::u16string mask = text.substr(slash + 1);
-  const Resolved where = resolve(text.substr(0, slash + 1));
-  if (!where.node || !where.node->isDirectory()) {
-    fail(kErrorPathNotFound);
-    return nullptr;
-  }
-  if (where.node->denyList) {
-    fail(kErrorAccessDenied);
-    return nullptr;
-  }
-  std::vector<DirectoryEntry> entries;
-  if (!where.atRoot && wildcardMatches(mask, u".")) addDotEntries(entries, true);
-  for (const auto& node : where.node->children) {
-    if (wildcardMatches(mask, node->spelling())) entries.push_back(entryOf(*node, true));
-  }
-  if (entries.empty()) {
-    fail(kErrorFileNotFound);
-    return nullptr;
-  }
-  return std::make_unique<VectorListing>(std::move(entries), lastError_);
+  return listTree(text);
 }
 
 bool SimMachine::pathExistsWide(const char16_t* path) {

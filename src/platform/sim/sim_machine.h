@@ -251,6 +251,8 @@ class SimMachine : public Platform {
   Resolved resolve(const std::u16string& path) const;
   template <typename Text>
   Resolved resolveParts(Drive* where, const std::vector<Text>& parts) const;
+  template <typename Text>
+  std::unique_ptr<DirectoryListing> listTree(const Text& pattern);
   // Whether a path lies on a drive backed by a host folder, whose calls the drive table answers.
   bool onHostDrive(const char* path) const;
   // The code for a path that resolves to nothing: too long, on no drive, missing its folder, or
