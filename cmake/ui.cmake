@@ -47,7 +47,7 @@ target_compile_definitions(ui_driver PRIVATE "VS_SITE=\"${VS_SITE}\"")
 
 # The program that starts the tool with a command line in the tests of unattended runs.
 add_executable(unattended_driver tests/wine/ui/unattended_driver.cpp tests/wine/ui/tool_window.cpp
-  tests/wine/ui/demo_machine.cpp)
+  tests/wine/ui/demo_machine.cpp tests/wine/ui/wide_machine.cpp)
 target_link_libraries(unattended_driver PRIVATE vs_samples user32 advapi32)
 
 # In-process tests of the user interface on the real system: the message box's answers and
@@ -69,10 +69,18 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   set_tests_properties(vs_ui_tests ui_full-scan ui_cancel ui_suite ui_restart PROPERTIES
     RESOURCE_LOCK x_display TIMEOUT 900)
   # Unattended runs: the tool started with a command line on the demo machine, beside the driver.
-  foreach(scenario silent silent-detect silent-while-open window-report command-line)
+  # The wide-names scenarios: files that only the wide calls reach (names the code page cannot
+  # spell, paths of 300 characters), running, held, and shown in the window.
+  foreach(scenario silent silent-detect silent-while-open window-report command-line wide-names
+      wide-names-held wide-names-window)
     add_test(NAME unattended_${scenario} COMMAND unattended_driver ${scenario})
     set_tests_properties(unattended_${scenario} PROPERTIES
       ENVIRONMENT "VS_WINE_WITH=$<TARGET_FILE:vantosweeper>;VS_WINE_XVFB=1"
       RESOURCE_LOCK x_display TIMEOUT 900)
   endforeach()
+  # The same files on the 9x line, which has no wide calls.
+  add_test(NAME unattended_wide-names-9x COMMAND unattended_driver wide-names-9x)
+  set_tests_properties(unattended_wide-names-9x PROPERTIES
+    ENVIRONMENT "VS_WINE_WITH=$<TARGET_FILE:vantosweeper>;VS_WINE_XVFB=1;VS_WINE_VERSION=win98"
+    RESOURCE_LOCK x_display TIMEOUT 900)
 endif()

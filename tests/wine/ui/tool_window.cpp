@@ -3,12 +3,12 @@
 namespace vs::uitest {
 namespace {
 
-std::string narrow(const std::wstring& wide) {
+std::string narrow(const std::wstring& wide, UINT codePage = CP_ACP) {
   if (wide.empty()) return {};
-  const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+  const int size = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()),
                                        nullptr, 0, nullptr, nullptr);
   std::string text(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
                       nullptr, nullptr);
   return text;
 }
@@ -103,7 +103,7 @@ HWND ToolWindow::focus() const {
   return focusOf(hwnd_);
 }
 
-std::vector<std::string> ToolWindow::reportLines() const {
+std::vector<std::string> ToolWindow::reportLines(UINT codePage) const {
   HWND list = control(1055);
   std::vector<std::string> lines;
   const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
@@ -114,7 +114,7 @@ std::vector<std::string> ToolWindow::reportLines() const {
     const auto copied = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i),
                                      reinterpret_cast<LPARAM>(line.data()));
     line.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-    lines.push_back(narrow(line));
+    lines.push_back(narrow(line, codePage));
   }
   return lines;
 }

@@ -60,8 +60,9 @@ class ToolWindow {
   // The control that has the keyboard focus in the tool's thread.
   HWND focus() const;
 
-  // The report list's lines, read as wide text (the ANSI reading is unreliable across processes).
-  std::vector<std::string> reportLines() const;
+  // The report list's lines, read as wide text (the ANSI reading is unreliable across processes)
+  // and given in a code page: the ANSI one unless told (CP_UTF8 keeps every character).
+  std::vector<std::string> reportLines(UINT codePage = CP_ACP) const;
 
   void click(int id) const;
   // Posts a key press (key down only) to the focused control, or the window when none has it.

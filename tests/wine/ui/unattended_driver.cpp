@@ -4,7 +4,8 @@
 // vantosweeper.exe.
 //
 //   unattended_driver.exe silent | silent-detect | silent-while-open | window-report |
-//                         command-line
+//                         command-line | wide-names | wide-names-held | wide-names-window |
+//                         wide-names-9x
 //
 // Output, one line each: "ok <what>" or "FAIL <what>", and "report <line>" for the report file.
 // The exit code is the number of failed checks (capped at 100), or 101 when the scenario could
@@ -22,7 +23,11 @@
 #include <vector>
 
 #include "demo_machine.h"
+#include "engine/signature_record.h"
+#include "runnable_sample.h"
+#include "sample_builder.h"
 #include "tool_window.h"
+#include "wide_machine.h"
 
 namespace vs::uitest {
 namespace {
@@ -440,6 +445,281 @@ int commandLine() {
   return failures;
 }
 
+// ---------------------------------------------------------------------------------------------
+// Files that only the wide calls reach: names the code page cannot spell, paths longer than the
+// ANSI calls' 260 characters.
+
+constexpr const char* kMemoryFamily = "W32/Talvorn.Trojan";
+
+// The machine of the wide scenarios, in "C:\Far Names": a sample whose name the code page cannot
+// spell beside a clean file whose name it renders alike, and a sample 300 characters deep beside a
+// clean file of the same folder; a Run value that starts each of the three, the first under a
+// name the code page cannot spell either.
+struct FarMachine {
+  UnspellableNames names;
+  std::wstring unspellable;    // infected
+  std::wstring renderedAlike;  // clean
+  std::wstring deep;           // infected, a path of 300 characters
+  std::wstring deepClean;
+  std::string detectionName;    // of both samples
+  std::wstring unspellableRun;  // Run values by name
+  std::wstring renderedAlikeRun;
+  std::wstring deepRun;
+};
+
+constexpr std::size_t kDeepPathLength = 300;
+
+std::optional<FarMachine> plantFarMachine() {
+  const std::optional<UnspellableNames> names = unspellableNames();
+  if (!expect(names.has_value(), "a name that the ANSI code page cannot spell"))
+    return std::nullopt;
+  line("note code page " + std::to_string(names->codePage) + " renders " + utf8(names->first) +
+       " and " + utf8(names->second) + " alike, as " + names->rendering);
+  const std::wstring folder = L"C:\\Far Names";
+  const std::wstring sampleName = L"\\sample.exe";
+  const std::wstring deepFolder =
+      folderOfLength(folder + L"\\deep", kDeepPathLength - sampleName.size());
+  FarMachine machine{*names,
+                     folder + L"\\" + names->first + L".exe",
+                     folder + L"\\" + names->second + L".exe",
+                     deepFolder + sampleName,
+                     deepFolder + L"\\sample copy.exe",
+                     kSignatureTable[0].name,
+                     names->first + L" updater",
+                     L"vs-far-alike",
+                     L"vs-far-deep"};
+  const bool written =
+      writeWideFile(machine.unspellable, samples::sample(1)) &&
+      writeWideFile(machine.renderedAlike, samples::lookAlike(2)) &&
+      writeWideFile(machine.deep, samples::sample(3)) &&
+      writeWideFile(machine.deepClean, samples::lookAlike(4)) &&
+      setRunValue(machine.unspellableRun, L"\"" + machine.unspellable + L"\" /autorun") &&
+      setRunValue(machine.renderedAlikeRun, L"\"" + machine.renderedAlike + L"\"") &&
+      setRunValue(machine.deepRun, machine.deep + L" -q");
+  if (!expect(written && machine.deep.size() == kDeepPathLength,
+              "the samples and their clean neighbours are written")) {
+    return std::nullopt;
+  }
+  return machine;
+}
+
+std::string fileLine(const std::wstring& path, const std::string& name, const char* outcome) {
+  return utf8(path) + "     " + name + " " + outcome;
+}
+
+bool hasLine(const std::vector<std::string>& lines, const std::string& wanted) {
+  return std::find(lines.begin(), lines.end(), wanted) != lines.end();
+}
+
+bool namesNotScanned(const std::vector<std::string>& lines) {
+  const std::string suffix = "     Not scanned";
+  return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+    return l.size() >= suffix.size() &&
+           l.compare(l.size() - suffix.size(), suffix.size(), suffix) == 0;
+  });
+}
+
+// The files that the system deletes at its next start, by the paths it recorded: the sources of
+// PendingFileRenameOperations whose destination is empty, read as wide text.
+std::vector<std::wstring> pendingDeletionsWide() {
+  std::vector<std::wstring> paths;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager", 0,
+                    KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    return paths;
+  }
+  DWORD type = 0;
+  DWORD size = 0;
+  std::wstring data;
+  if (RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, &type, nullptr, &size) ==
+          ERROR_SUCCESS &&
+      type == REG_MULTI_SZ) {
+    data.assign(size / sizeof(wchar_t) + 2, L'\0');
+    if (RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+      data.clear();
+    }
+  }
+  RegCloseKey(key);
+  // Split by size, not at the first empty string: an empty destination is one.
+  std::vector<std::wstring> strings;
+  for (std::size_t at = 0; at < size / sizeof(wchar_t) && at < data.size();
+       at += strings.back().size() + 1) {
+    strings.emplace_back(data.c_str() + at);
+  }
+  for (std::size_t i = 0; i + 1 < strings.size(); i += 2) {
+    if (strings[i + 1].empty()) paths.push_back(strings[i]);
+  }
+  return paths;
+}
+
+// Both samples and a running program whose folder and name the code page cannot spell are found,
+// reported as the system names them, counted and removed; the clean files stay; every file of
+// the drives is counted as scanned.
+int wideNames() {
+  const std::optional<FarMachine> machine = plantFarMachine();
+  if (!machine) return 101;
+  const std::wstring running =
+      L"C:\\Far Names\\" + machine->names.first + L"\\" + machine->names.second + L".exe";
+  const auto program = samples::buildRunnableSample(kSignatureTable[29], {});
+  HANDLE process =
+      program && writeWideFile(running, *program) ? startWideProgram(running) : nullptr;
+  if (!expect(process != nullptr && WaitForSingleObject(process, 500) == WAIT_TIMEOUT,
+              "the infected program runs: " + utf8(running))) {
+    return 101;
+  }
+  // A program cannot be started from a path longer than 260 characters (CreateProcess refuses it
+  // with ERROR_INVALID_NAME, on Windows as under Wine): the deep sample lies still.
+  const std::size_t filesBefore = countFiles(L"C:") + countFiles(L"D:");
+
+  const std::string report = "C:\\vs-run\\far names.txt";
+  Tool tool("/silent \"/report:" + report + "\"");
+  if (!expect(tool.started(), "the tool starts")) return 101;
+  DWORD exitCode = 0;
+  std::size_t windows = 0;
+  expect(tool.waitWithoutWindows(kScanTimeoutMs, exitCode, windows), "the silent run ends");
+  expect(exitCode == 1,
+         "exit code 1: found, and everything removed (" + std::to_string(exitCode) + ")");
+  expect(WaitForSingleObject(process, 5000) == WAIT_OBJECT_0, "the infected program was killed");
+  CloseHandle(process);
+
+  const std::vector<std::string> lines = readReport(report);
+  const std::string name = machine->detectionName;
+  const auto memory = std::find(lines.begin(), lines.end(), kMemoryLine);
+  expect(memory != lines.end() && memory + 1 != lines.end() &&
+             memory[1] == fileLine(running, kMemoryFamily, " removed"),
+         "the memory line, then the running program's image by its wide path");
+  expect(hasLine(lines, fileLine(machine->unspellable, name, "removed")),
+         "the unspellable sample is reported by its wide name");
+  expect(hasLine(lines, fileLine(machine->deep, name, "removed")),
+         "the deep sample is reported by its whole path");
+  expect(!namesNotScanned(lines), "nothing is named as not scanned");
+  expect(std::count(lines.begin(), lines.end(), kRunLine) == 2 &&
+             !runValueExists(machine->unspellableRun) && !runValueExists(machine->deepRun),
+         "the Run values that start the two samples are removed and reported");
+  expect(runValueExists(machine->renderedAlikeRun),
+         "the Run value that starts the clean file rendered alike stays");
+  const std::size_t n = lines.size();
+  // The report file is made before the scan; the running program's image goes before the walk.
+  const std::size_t scanned = filesBefore + 1 - 1;
+  expect(n >= 7 && lines[n - 4] == statisticsLine("scanned", scanned) &&
+             lines[n - 3] == statisticsLine("infected", 3) &&
+             lines[n - 2] == statisticsLine("removed", 3) && lines[n - 1] == "Scanning completed",
+         "the statistics count every file of the drives (" + std::to_string(scanned) +
+             ") and the three infected ones");
+  for (const std::wstring& gone : {running, machine->unspellable, machine->deep}) {
+    expect(!wideFileExists(gone), "infected file removed: " + utf8(gone));
+  }
+  for (const std::wstring& kept : {machine->renderedAlike, machine->deepClean}) {
+    expect(wideFileExists(kept), "clean file kept: " + utf8(kept));
+  }
+  return failures;
+}
+
+// The two samples held open by this driver without letting anyone delete them: the tool can
+// neither delete them nor kill their holder, and leaves their deletion for the next start under
+// their whole wide paths.
+int wideNamesHeld() {
+  const std::optional<FarMachine> machine = plantFarMachine();
+  if (!machine) return 101;
+  if (!expect(holdWideFile(machine->unspellable) && holdWideFile(machine->deep),
+              "both samples are held open")) {
+    return 101;
+  }
+  const std::string report = "C:\\vs-run\\held.txt";
+  Tool tool("/silent /report:" + report);
+  if (!expect(tool.started(), "the tool starts")) return 101;
+  DWORD exitCode = 0;
+  std::size_t windows = 0;
+  expect(tool.waitWithoutWindows(kScanTimeoutMs, exitCode, windows), "the silent run ends");
+  expect(windows == 0, "no window, not even the box that the kill shows when it fails");
+  expect(exitCode == 3,
+         "exit code 3: something remains for the next start (" + std::to_string(exitCode) + ")");
+
+  const std::vector<std::string> lines = readReport(report);
+  const std::string name = machine->detectionName;
+  for (const std::wstring& held : {machine->unspellable, machine->deep}) {
+    expect(hasLine(lines, fileLine(held, name, "Unable to remove")),
+           "reported as not removed by its wide path: " + utf8(held));
+    expect(wideFileExists(held), "it is still there: " + utf8(held));
+  }
+  expect(
+      hasLine(lines, statisticsLine("infected", 2)) && hasLine(lines, statisticsLine("removed", 0)),
+      "the statistics count both and no removal");
+  // Read before the driver ends: the prefix's next start would carry the deletions out.
+  const std::vector<std::wstring> pending = pendingDeletionsWide();
+  for (const std::wstring& held : {machine->unspellable, machine->deep}) {
+    expect(std::count(pending.begin(), pending.end(), L"\\??\\" + held) == 1,
+           "recorded once for deletion at the next start by its whole path: " + utf8(held));
+  }
+  expect(pending.size() == 2, "nothing else is recorded (" + std::to_string(pending.size()) + ")");
+  return failures;
+}
+
+// The window's list shows the lines about such files as the system names them, and the report
+// file holds the list's lines.
+int wideNamesWindow() {
+  const std::optional<FarMachine> machine = plantFarMachine();
+  if (!machine) return 101;
+  Tool tool("/report:C:\\vs-run\\window.txt");
+  const auto window = tool.started() ? ToolWindow::waitFor(kStartTimeoutMs) : std::nullopt;
+  if (!expect(window.has_value(), "the main window appears")) return 101;
+  window->click(kScan);
+  expect(window->waitForStatus("Scanning completed", kScanTimeoutMs), "the scan completes");
+  Sleep(300);
+  std::vector<std::string> shown = window->reportLines(CP_UTF8);
+  window->click(kOk);
+  DWORD exitCode = 0;
+  const bool ended = tool.ended(10000, exitCode);
+  expect(ended && exitCode == 1, "OK ends the program with 1 (" + std::to_string(exitCode) + ")");
+  const std::string name = machine->detectionName;
+  expect(hasLine(shown, fileLine(machine->unspellable, name, "removed")) &&
+             hasLine(shown, fileLine(machine->deep, name, "removed")),
+         "the list shows both lines in the system's own characters");
+  shown.push_back("Scanning completed");
+  expect(readReport("C:\\vs-run\\window.txt") == shown,
+         "the report holds the list's lines and the final status, line for line");
+  return failures;
+}
+
+// The 9x line has no wide calls: the tool passes such files over and the report file names each
+// as not scanned (the unspellable names as the code page lists them, the deep sample by the first
+// folder that the ANSI calls cannot enter); nothing is found or changed.
+int wideNames9x() {
+  const std::optional<FarMachine> machine = plantFarMachine();
+  if (!machine) return 101;
+  const std::string report = "C:\\vs-run\\9x.txt";
+  Tool tool("/silent /report:" + report);
+  if (!expect(tool.started(), "the tool starts")) return 101;
+  DWORD exitCode = 0;
+  std::size_t windows = 0;
+  expect(tool.waitWithoutWindows(kScanTimeoutMs, exitCode, windows), "the silent run ends");
+  expect(exitCode == 0, "exit code 0: nothing found (" + std::to_string(exitCode) + ")");
+
+  const std::vector<std::string> lines = readReport(report);
+  const std::string suffix = "     Not scanned";
+  const std::string rendered = "C:\\Far Names\\" + machine->names.rendering + ".exe" + suffix;
+  expect(std::count(lines.begin(), lines.end(), rendered) == 2,
+         "both unspellable names are named as not scanned: " + rendered);
+  const std::string deep = utf8(machine->deep);
+  expect(std::any_of(lines.begin(), lines.end(),
+                     [&](const std::string& l) {
+                       if (l.size() <= suffix.size() || !l.ends_with(suffix)) return false;
+                       const std::string folder = l.substr(0, l.size() - suffix.size()) + "\\";
+                       return deep.size() > 260 && deep.rfind(folder, 0) == 0;
+                     }),
+         "a folder on the way to the deep sample is named as not scanned");
+  expect(hasLine(lines, statisticsLine("infected", 0)), "nothing is counted as infected");
+  expect(runValueExists(machine->unspellableRun) && runValueExists(machine->renderedAlikeRun) &&
+             runValueExists(machine->deepRun),
+         "the Run values stay");
+  for (const std::wstring& kept :
+       {machine->unspellable, machine->renderedAlike, machine->deep, machine->deepClean}) {
+    expect(wideFileExists(kept), "left in place: " + utf8(kept));
+  }
+  return failures;
+}
+
 }  // namespace
 }  // namespace vs::uitest
 
@@ -455,6 +735,10 @@ int main(int argc, char** argv) {
       {"silent-while-open", silentWhileOpen},
       {"window-report", windowReport},
       {"command-line", commandLine},
+      {"wide-names", wideNames},
+      {"wide-names-held", wideNamesHeld},
+      {"wide-names-window", wideNamesWindow},
+      {"wide-names-9x", wideNames9x},
   };
   const std::string wanted = argc > 1 ? argv[1] : "";
   for (const Scenario& scenario : scenarios) {
@@ -464,6 +748,6 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr,
                "usage: unattended_driver silent|silent-detect|silent-while-open|window-report|"
-               "command-line\n");
+               "command-line|wide-names|wide-names-held|wide-names-window|wide-names-9x\n");
   return 101;
 }
