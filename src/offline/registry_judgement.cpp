@@ -7,14 +7,10 @@
 #include "engine/matcher.h"
 #include "engine/status_channel.h"
 #include "platform/utf16_text.h"
-#include "remediation/registry_access.h"
 #include "remediation/registry_cleanup.h"
 
 namespace vs::offline {
 namespace {
-
-// A command that names a file only the wide calls reach is read up to the longest wide path.
-constexpr std::uint32_t kWideCommandCapacity = kMaxWidePath + 1;
 
 RegistryJudgingDetector* active = nullptr;
 
@@ -102,16 +98,7 @@ void RegistryJudgingDetector::judgeWideRunKey(ScanContext& ctx, const char* keyP
     std::uint32_t nameLength = kValueNameCapacity;
     if (key->enumValueNameWide(i, name.data(), &nameLength) != 0) continue;
     const std::u16string valueName = name.substr(0, nameLength);
-    std::u16string data;
-    if (!readRegistryStringWide(ctx.os, keyPath, valueName.c_str(), data, kWideCommandCapacity)) {
-      continue;
-    }
-    std::u16string expanded(kWideCommandCapacity, u'\0');
-    const std::uint32_t needed =
-        ctx.os.expandEnvironmentStringsWide(data.c_str(), expanded.data(), kWideCommandCapacity);
-    if (needed == 0 || needed > kWideCommandCapacity) continue;
-    expanded.resize(std::char_traits<char16_t>::length(expanded.c_str()));
-    if (judgeRunValue(data, expanded, path) == RunValueVerdict::Keep) continue;
+    if (judgeRunEntry(ctx.os, keyPath, valueName.c_str(), path) == RunValueVerdict::Keep) continue;
     // The hive's names are UTF-8 here, the code page of this host's names.
     found(ctx, keyPath, utf16ToUtf8(valueName.data(), valueName.size()));
   }

@@ -82,17 +82,8 @@ void rememberWideRunValue(ScanContext& ctx, const std::u16string& name) {
 // removeIfItStartsTheFile on the registry's wide text, for a file that only the wide calls reach.
 bool removeIfItStartsTheWideFile(ScanContext& ctx, const char* keyPath,
                                  const std::u16string& name) {
-  std::u16string data;
-  if (!readRegistryStringWide(ctx.os, keyPath, name.c_str(), data, kWideCommandCapacity)) {
-    return false;
-  }
-  std::u16string expanded(kWideCommandCapacity, u'\0');
-  const std::uint32_t needed =
-      ctx.os.expandEnvironmentStringsWide(data.c_str(), expanded.data(), kWideCommandCapacity);
-  if (needed == 0 || needed > kWideCommandCapacity) return false;
-  expanded.resize(std::char_traits<char16_t>::length(expanded.c_str()));
-
-  const RunValueVerdict verdict = judgeRunValue(data, expanded, ctx.session.currentWidePath);
+  const RunValueVerdict verdict =
+      judgeRunEntry(ctx.os, keyPath, name.c_str(), ctx.session.currentWidePath);
   if (verdict == RunValueVerdict::Keep) return false;
   if (verdict == RunValueVerdict::RemoveByFullPath) rememberWideRunValue(ctx, name);
   if (!deleteRegistryValueWide(ctx.os, keyPath, name.c_str())) return false;
@@ -142,6 +133,20 @@ RunValueVerdict judgeRunEntry(Platform& os, const char* keyPath, const char* nam
   char expanded[kExpandedCapacity];
   const std::uint32_t needed = os.expandEnvironmentStrings(data, expanded, sizeof expanded);
   if (needed == 0 || needed > sizeof expanded) return RunValueVerdict::Keep;
+  return judgeRunValue(data, expanded, filePath);
+}
+
+RunValueVerdict judgeRunEntry(Platform& os, const char* keyPath, const char16_t* name,
+                              std::u16string_view filePath) {
+  std::u16string data;
+  if (!readRegistryStringWide(os, keyPath, name, data, kWideCommandCapacity)) {
+    return RunValueVerdict::Keep;
+  }
+  std::u16string expanded(kWideCommandCapacity, u'\0');
+  const std::uint32_t needed =
+      os.expandEnvironmentStringsWide(data.c_str(), expanded.data(), kWideCommandCapacity);
+  if (needed == 0 || needed > kWideCommandCapacity) return RunValueVerdict::Keep;
+  expanded.resize(std::char_traits<char16_t>::length(expanded.c_str()));
   return judgeRunValue(data, expanded, filePath);
 }
 

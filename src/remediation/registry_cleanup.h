@@ -2,6 +2,8 @@
 // every detection.
 #pragma once
 
+#include <string_view>
+
 #include "engine/scan_session.h"
 #include "remediation/run_value_rules.h"
 
@@ -29,6 +31,10 @@ int removeRegistryTraces(ScanContext& ctx, const char* detectionName);
 // environment variables expanded in the tool's buffers; Keep when it cannot be read or expanded.
 RunValueVerdict judgeRunEntry(Platform& os, const char* keyPath, const char* name,
                               const char* filePath);
+// The same on the registry's wide text, for a file that only the wide calls reach: the command is
+// read and expanded up to the longest wide path.
+RunValueVerdict judgeRunEntry(Platform& os, const char* keyPath, const char16_t* name,
+                              std::u16string_view filePath);
 
 // Deletes every value of a Run-type key whose command starts the file under check
 // (currentFilePath), remembering the name of each value it matched.

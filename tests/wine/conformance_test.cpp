@@ -10,6 +10,7 @@
 
 #include "platform/win32/handle.h"
 #include "platform/win32/win32_platform.h"
+#include "wine/scratch_disk.h"
 
 namespace vs::conformance {
 namespace {
@@ -28,37 +29,17 @@ std::wstring longForm(const std::string& path) {
   return L"\\\\?\\" + widen(path);
 }
 
-void removeTreeWide(const std::wstring& path) {
-  WIN32_FIND_DATAW data;
-  win32::FindHandle find(FindFirstFileW((path + L"\\*").c_str(), &data));
-  if (find) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        removeTreeWide(child);
-      } else {
-        DeleteFileW(child.c_str());
-      }
-    } while (FindNextFileW(find.get(), &data));
-  }
-  find.reset();
-  RemoveDirectoryW(path.c_str());
-}
-
 class RealWorld : public World {
  public:
   explicit RealWorld(const std::string& row)
       : folder_("D:\\cf\\" + row), key_("SOFTWARE\\VsConformance\\" + row) {
     CreateDirectoryW(longForm("D:\\cf").c_str(), nullptr);
-    removeTreeWide(longForm(folder_));
+    test::removeTreeWide(longForm(folder_));
     EXPECT_TRUE(CreateDirectoryW(longForm(folder_).c_str(), nullptr))
         << folder_ << ": error " << GetLastError();
   }
   ~RealWorld() override {
-    removeTreeWide(longForm(folder_));
+    test::removeTreeWide(longForm(folder_));
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, key_.c_str());
   }
 

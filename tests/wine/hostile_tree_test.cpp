@@ -85,33 +85,12 @@ std::int64_t lengthOf(const std::string& path) {
   return static_cast<std::int64_t>(std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow);
 }
 
-// Removes a folder whose paths may exceed MAX_PATH, given with the "\\?\" prefix.
-void removeLongTree(const std::wstring& path) {
-  WIN32_FIND_DATAW data;
-  win32::FindHandle find(FindFirstFileW((path + L"\\*").c_str(), &data));
-  if (find) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        removeLongTree(child);
-      } else {
-        DeleteFileW(child.c_str());
-      }
-    } while (FindNextFileW(find.get(), &data));
-  }
-  find.reset();
-  RemoveDirectoryW(path.c_str());
-}
-
 // Empties a case's folder on every way out of the test, long paths included, so that the drive is
 // bare for the tests that follow.
 class LongTreeRemover {
  public:
   explicit LongTreeRemover(const std::string& path) : path_(extended(path)) {}
-  ~LongTreeRemover() { removeLongTree(path_); }
+  ~LongTreeRemover() { removeTreeWide(path_); }
   LongTreeRemover(const LongTreeRemover&) = delete;
   LongTreeRemover& operator=(const LongTreeRemover&) = delete;
 

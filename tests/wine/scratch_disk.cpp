@@ -91,6 +91,29 @@ void removeTree(const std::string& path) {
   RemoveDirectoryA(path.c_str());
 }
 
+void removeTreeWide(const std::wstring& path) {
+  WIN32_FIND_DATAW data;
+  win32::FindHandle find(FindFirstFileW((path + L"\\*").c_str(), &data));
+  if (find) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring child = path + L"\\" + name;
+      SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      const bool link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link) {
+        removeTreeWide(child);
+      } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveDirectoryW(child.c_str());  // a link goes, never what it points at
+      } else {
+        DeleteFileW(child.c_str());
+      }
+    } while (FindNextFileW(find.get(), &data));
+  }
+  find.reset();
+  RemoveDirectoryW(path.c_str());
+}
+
 ScratchFolder::ScratchFolder() {
   const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
   path_ = std::string("D:\\") + info->test_suite_name() + "." + info->name();

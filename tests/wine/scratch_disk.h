@@ -24,6 +24,9 @@ void makeDirectory(const std::string& path,
                    std::source_location caller = std::source_location::current());
 // Deletes a folder and everything in it, clearing read-only bits on the way.
 void removeTree(const std::string& path);
+// The same through the wide calls, for a folder given in the "\\?\" form, whose paths may be
+// longer than MAX_PATH and whose names the code page may not spell.
+void removeTreeWide(const std::wstring& path);
 
 // A folder of its own on D: for one test, named after it, removed when the test ends.
 class ScratchFolder {

@@ -113,6 +113,11 @@ bool DriveTable::hostPath(const char16_t* path, std::string& host) {
   return true;
 }
 
+Volume* DriveTable::locateWide(const char16_t* path, VolumePath& components) {
+  std::string host;
+  return hostPath(path, host) ? locate(host.c_str(), kLongestWidePath, components) : nullptr;
+}
+
 std::unique_ptr<DirectoryListing> DriveTable::listDirectoryWide(const char16_t* pattern) {
   std::string host;
   if (!hostPath(pattern, host)) return nullptr;
@@ -122,34 +127,26 @@ std::unique_ptr<DirectoryListing> DriveTable::listDirectoryWide(const char16_t* 
 }
 
 bool DriveTable::pathExistsWide(const char16_t* path) {
-  std::string host;
   VolumePath components;
-  Volume* volume =
-      hostPath(path, host) ? locate(host.c_str(), kLongestWidePath, components) : nullptr;
+  Volume* volume = locateWide(path, components);
   return volume && volume->exists(components, error_);
 }
 
 std::unique_ptr<ReadableFile> DriveTable::openForReadingWide(const char16_t* path) {
-  std::string host;
   VolumePath components;
-  Volume* volume =
-      hostPath(path, host) ? locate(host.c_str(), kLongestWidePath, components) : nullptr;
+  Volume* volume = locateWide(path, components);
   return volume ? volume->openForReading(components, error_) : nullptr;
 }
 
 bool DriveTable::setFileAttributesWide(const char16_t* path, std::uint32_t attributes) {
-  std::string host;
   VolumePath components;
-  Volume* volume =
-      hostPath(path, host) ? locate(host.c_str(), kLongestWidePath, components) : nullptr;
+  Volume* volume = locateWide(path, components);
   return volume && volume->setAttributes(components, attributes, error_);
 }
 
 bool DriveTable::deleteFileWide(const char16_t* path) {
-  std::string host;
   VolumePath components;
-  Volume* volume =
-      hostPath(path, host) ? locate(host.c_str(), kLongestWidePath, components) : nullptr;
+  Volume* volume = locateWide(path, components);
   return volume && volume->remove(components, error_);
 }
 

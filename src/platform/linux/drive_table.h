@@ -49,6 +49,8 @@ class DriveTable {
   // A wide path as this host spells it; false, the slot set, when it is longer than the wide
   // calls take.
   bool hostPath(const char16_t* path, std::string& host);
+  // locate for a wide path.
+  Volume* locateWide(const char16_t* path, VolumePath& components);
   std::unique_ptr<DirectoryListing> list(const std::string& pattern, std::size_t longest);
 
   std::map<char, std::unique_ptr<Volume>> volumes_;

@@ -25,27 +25,10 @@ class HiveKey : public RegistryKey {
   HiveKey(SoftwareHive& hive, hive_node_h node, bool mayWrite)
       : hive_(hive), node_(node), mayWrite_(mayWrite) {}
 
+  // The ANSI call hands strings over in the code page, converted from the stored UTF-16.
   std::int32_t queryValue(const char* name, std::uint32_t* type, void* data,
                           std::uint32_t* size) override {
-    if (!usable()) return code(kErrorInvalidHandle);
-    if (data && !size) return code(kErrorInvalidParameter);
-    const hive_value_h value = hive_.findValue(node_, name ? name : "");
-    if (!value) return code(kErrorFileNotFound);
-    hive_type stored;
-    std::string bytes;
-    if (!hive_.valueData(value, stored, bytes)) return code(kErrorRegistryCorrupt);
-    // The ANSI call hands strings over in the code page, converted from the stored UTF-16.
-    if (isText(stored)) bytes = utf16LeBytesToUtf8(bytes.data(), bytes.size());
-    if (type) *type = static_cast<std::uint32_t>(stored);
-    if (!size) return 0;
-    const auto needed = static_cast<std::uint32_t>(bytes.size());
-    if (data && *size < needed) {
-      *size = needed;
-      return code(kErrorMoreData);
-    }
-    if (data) std::memcpy(data, bytes.data(), needed);
-    *size = needed;
-    return 0;
+    return query(name ? name : "", type, data, size, true);
   }
 
   std::int32_t valueCount(std::uint32_t& count) override {
@@ -77,23 +60,7 @@ class HiveKey : public RegistryKey {
   // The wide calls: names are UTF-8 in the hive library, strings UTF-16 as stored.
   std::int32_t queryValueWide(const char16_t* name, std::uint32_t* type, void* data,
                               std::uint32_t* size) override {
-    if (!usable()) return code(kErrorInvalidHandle);
-    if (data && !size) return code(kErrorInvalidParameter);
-    const hive_value_h value = hive_.findValue(node_, utf8Name(name).c_str());
-    if (!value) return code(kErrorFileNotFound);
-    hive_type stored;
-    std::string bytes;
-    if (!hive_.valueData(value, stored, bytes)) return code(kErrorRegistryCorrupt);
-    if (type) *type = static_cast<std::uint32_t>(stored);
-    if (!size) return 0;
-    const auto needed = static_cast<std::uint32_t>(bytes.size());
-    if (data && *size < needed) {
-      *size = needed;
-      return code(kErrorMoreData);
-    }
-    if (data) std::memcpy(data, bytes.data(), needed);
-    *size = needed;
-    return 0;
+    return query(utf8Name(name).c_str(), type, data, size, false);
   }
 
   std::int32_t enumValueNameWide(std::uint32_t index, char16_t* name,
@@ -124,6 +91,30 @@ class HiveKey : public RegistryKey {
 
  private:
   bool usable() const { return !closed_ && hive_.usable(); }
+
+  // RegQueryValueEx on a value named in UTF-8; textInCodePage: strings as UTF-8 rather than as
+  // the UTF-16 the hive stores.
+  std::int32_t query(const char* name, std::uint32_t* type, void* data, std::uint32_t* size,
+                     bool textInCodePage) {
+    if (!usable()) return code(kErrorInvalidHandle);
+    if (data && !size) return code(kErrorInvalidParameter);
+    const hive_value_h value = hive_.findValue(node_, name);
+    if (!value) return code(kErrorFileNotFound);
+    hive_type stored;
+    std::string bytes;
+    if (!hive_.valueData(value, stored, bytes)) return code(kErrorRegistryCorrupt);
+    if (textInCodePage && isText(stored)) bytes = utf16LeBytesToUtf8(bytes.data(), bytes.size());
+    if (type) *type = static_cast<std::uint32_t>(stored);
+    if (!size) return 0;
+    const auto needed = static_cast<std::uint32_t>(bytes.size());
+    if (data && *size < needed) {
+      *size = needed;
+      return code(kErrorMoreData);
+    }
+    if (data) std::memcpy(data, bytes.data(), needed);
+    *size = needed;
+    return 0;
+  }
 
   static std::string utf8Name(const char16_t* name) {
     const std::u16string_view text = name ? name : u"";

@@ -165,7 +165,7 @@ std::unique_ptr<DirectoryListing> SimMachine::listDirectoryWide(const char16_t* 
   const std::u16string text = pattern;
   log("listWide " + logText(text));
   if (refusedWide(text)) return nullptr;
-  if (onHostDrive(latin1Rendering(text.substr(0, 2)).c_str())) {
+  if (onHostDrive(text)) {
     return hostDrives_.listDirectoryWide(pattern);
   }
   return listTree(text);
@@ -175,57 +175,42 @@ bool SimMachine::pathExistsWide(const char16_t* path) {
   const std::u16string text = path;
   log("existsWide " + logText(text));
   if (refusedWide(text)) return false;
-  if (onHostDrive(latin1Rendering(text.substr(0, 2)).c_str())) {
+  if (onHostDrive(text)) {
     return hostDrives_.pathExistsWide(path);
   }
-  const Resolved r = resolve(text);
-  return r.node != nullptr || fail(missingError(r));
+  return nodeFound(resolve(text));
 }
 
 std::unique_ptr<ReadableFile> SimMachine::openForReadingWide(const char16_t* path) {
   const std::u16string text = path;
   log("openWide " + logText(text));
   if (refusedWide(text)) return nullptr;
-  if (onHostDrive(latin1Rendering(text.substr(0, 2)).c_str())) {
+  if (onHostDrive(text)) {
     return hostDrives_.openForReadingWide(path);
   }
-  const Resolved r = resolve(text);
-  if (!r.node) {
-    fail(missingError(r));
-    return nullptr;
-  }
-  if (r.node->isDirectory() || r.node->denyOpen) {
-    fail(kErrorAccessDenied);
-    return nullptr;
-  }
-  return std::make_unique<MemoryFile>(*this, r.node->content);
+  return openNode(resolve(text));
 }
 
 bool SimMachine::setFileAttributesWide(const char16_t* path, std::uint32_t attributes) {
   const std::u16string text = path;
   log("setAttributesWide " + logText(text) + " " + hexText(attributes));
   if (refusedWide(text)) return false;
-  if (onHostDrive(latin1Rendering(text.substr(0, 2)).c_str())) {
+  if (onHostDrive(text)) {
     if (drive(static_cast<char>(text[0]))->writeProtected) return fail(kErrorAccessDenied);
     return hostDrives_.setFileAttributesWide(path, attributes);
   }
-  const Resolved r = resolve(text);
-  if (!r.node) return fail(missingError(r));
-  if (r.node->denyAttributes) return fail(kErrorAccessDenied);
-  r.node->attributes = (r.node->attributes & kAttrDirectory) | attributes;
-  return true;
+  return setNodeAttributes(resolve(text), attributes);
 }
 
 bool SimMachine::deleteFileWide(const char16_t* path) {
   const std::u16string text = path;
   log("deleteWide " + logText(text));
   if (refusedWide(text)) return false;
-  if (onHostDrive(latin1Rendering(text.substr(0, 2)).c_str())) {
+  if (onHostDrive(text)) {
     if (drive(static_cast<char>(text[0]))->writeProtected) return fail(kErrorAccessDenied);
     return hostDrives_.deleteFileWide(path);
   }
-  const Resolved r = resolve(text);
-  return removeNode(r);
+  return removeNode(resolve(text));
 }
 
 bool SimMachine::deleteAtRebootWide(const char16_t* path) {
@@ -257,24 +242,14 @@ bool SimMachine::isReadable(const char* path) {
 bool SimMachine::attributesFound(const char* path) {
   if (onHostDrive(path)) return hostDrives_.pathExists(path);
   if (refusedForLength(path)) return false;
-  const Resolved r = resolve(path);
-  return r.node != nullptr || fail(missingError(r));
+  return nodeFound(resolve(path));
 }
 
 std::unique_ptr<ReadableFile> SimMachine::openForReading(const char* path) {
   log(std::string("open ") + path);
   if (onHostDrive(path)) return hostDrives_.openForReading(path);
   if (refusedForLength(path)) return nullptr;
-  const Resolved r = resolve(path);
-  if (!r.node) {
-    fail(missingError(r));
-    return nullptr;
-  }
-  if (r.node->isDirectory() || r.node->denyOpen) {
-    fail(kErrorAccessDenied);
-    return nullptr;
-  }
-  return std::make_unique<MemoryFile>(*this, r.node->content);
+  return openNode(resolve(path));
 }
 
 bool SimMachine::setFileAttributes(const char* path, std::uint32_t attributes) {
@@ -284,11 +259,7 @@ bool SimMachine::setFileAttributes(const char* path, std::uint32_t attributes) {
     return hostDrives_.setFileAttributes(path, attributes);
   }
   if (refusedForLength(path)) return false;
-  const Resolved r = resolve(path);
-  if (!r.node) return fail(missingError(r));
-  if (r.node->denyAttributes) return fail(kErrorAccessDenied);
-  r.node->attributes = (r.node->attributes & kAttrDirectory) | attributes;
-  return true;
+  return setNodeAttributes(resolve(path), attributes);
 }
 
 bool SimMachine::deleteFile(const char* path) {
@@ -301,7 +272,32 @@ bool SimMachine::deleteFile(const char* path) {
   return removeNode(resolve(path));
 }
 
-// DeleteFile on a resolved path: no folder, no file held or read-only.
+// The calls on a resolved path of an in-memory drive, for ANSI and wide paths alike: whether it is
+// there, opening it for reading (no folder, nothing denied), setting its attributes (a folder
+// stays one), and DeleteFile (no folder, no file held or read-only).
+bool SimMachine::nodeFound(const Resolved& r) {
+  return r.node != nullptr || fail(missingError(r));
+}
+
+std::unique_ptr<ReadableFile> SimMachine::openNode(const Resolved& r) {
+  if (!r.node) {
+    fail(missingError(r));
+    return nullptr;
+  }
+  if (r.node->isDirectory() || r.node->denyOpen) {
+    fail(kErrorAccessDenied);
+    return nullptr;
+  }
+  return std::make_unique<MemoryFile>(*this, r.node->content);
+}
+
+bool SimMachine::setNodeAttributes(const Resolved& r, std::uint32_t attributes) {
+  if (!r.node) return fail(missingError(r));
+  if (r.node->denyAttributes) return fail(kErrorAccessDenied);
+  r.node->attributes = (r.node->attributes & kAttrDirectory) | attributes;
+  return true;
+}
+
 bool SimMachine::removeNode(const Resolved& r) {
   if (!r.node) return fail(missingError(r));
   if (r.node->isDirectory()) return fail(kErrorAccessDenied);

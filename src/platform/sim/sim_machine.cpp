@@ -70,6 +70,10 @@ bool SimMachine::onHostDrive(const char* path) const {
   return d && d->onHost;
 }
 
+bool SimMachine::onHostDrive(const std::u16string& path) const {
+  return onHostDrive(latin1Rendering(std::u16string_view(path).substr(0, 2)).c_str());
+}
+
 namespace {
 
 std::vector<std::u16string> splitWidePath(std::u16string_view path) {

@@ -255,6 +255,7 @@ class SimMachine : public Platform {
   std::unique_ptr<DirectoryListing> listTree(const Text& pattern);
   // Whether a path lies on a drive backed by a host folder, whose calls the drive table answers.
   bool onHostDrive(const char* path) const;
+  bool onHostDrive(const std::u16string& path) const;
   // The code for a path that resolves to nothing: too long, on no drive, missing its folder, or
   // missing itself.
   static std::uint32_t missingError(const Resolved& where);
@@ -264,6 +265,10 @@ class SimMachine : public Platform {
   bool refusedWide(const std::u16string& path);
   // The DirectoryEntry of a node, as the ANSI or the wide listing gives it.
   DirectoryEntry entryOf(const Node& node, bool wideListing);
+  // The file calls on a resolved path of an in-memory drive, the same for ANSI and wide paths.
+  bool nodeFound(const Resolved& where);
+  std::unique_ptr<ReadableFile> openNode(const Resolved& where);
+  bool setNodeAttributes(const Resolved& where, std::uint32_t attributes);
   bool removeNode(const Resolved& where);
   // Whether the system would give a path's attributes: the existence and the read test.
   bool attributesFound(const char* path);

@@ -141,21 +141,7 @@ class Win32Psapi : public PsapiLibrary {
   }
 
   std::uint32_t mainModulePath(ProcessHandle& process, char* buffer, std::uint32_t size) override {
-    // One character more than the caller's buffer tells a path that fits from one that was cut.
-    std::string name(size + 1, '\0');
-    const DWORD length =
-        moduleFileName_(static_cast<Win32Process&>(process).get(), nullptr, name.data(), size + 1);
-    if (length == 0) {
-      lastError_ = GetLastError();
-      return 0;
-    }
-    if (length >= size) {
-      lastError_ = ERROR_INSUFFICIENT_BUFFER;
-      return 0;
-    }
-    std::memcpy(buffer, name.data(), length);
-    buffer[length] = '\0';
-    return length;
+    return copyModulePath(moduleFileName_, process, buffer, size);
   }
 
   std::uint32_t mainModulePathWide(ProcessHandle& process, char16_t* buffer,
@@ -164,10 +150,19 @@ class Win32Psapi : public PsapiLibrary {
       lastError_ = ERROR_PROC_NOT_FOUND;
       return 0;
     }
-    // As above, one unit more tells a path that fits from one that was cut.
-    std::wstring name(size + 1, L'\0');
-    const DWORD length = wideModuleFileName_(static_cast<Win32Process&>(process).get(), nullptr,
-                                             name.data(), size + 1);
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    return copyModulePath(wideModuleFileName_, process, reinterpret_cast<wchar_t*>(buffer), size);
+  }
+
+ private:
+  // GetModuleFileNameExA or W into a buffer of size units. One unit more than the caller's buffer
+  // tells a path that fits from one that was cut.
+  template <typename Function, typename Unit>
+  std::uint32_t copyModulePath(Function moduleFileName, ProcessHandle& process, Unit* buffer,
+                               std::uint32_t size) {
+    std::basic_string<Unit> name(size + 1, Unit{});
+    const DWORD length =
+        moduleFileName(static_cast<Win32Process&>(process).get(), nullptr, name.data(), size + 1);
     if (length == 0) {
       lastError_ = GetLastError();
       return 0;
@@ -176,12 +171,11 @@ class Win32Psapi : public PsapiLibrary {
       lastError_ = ERROR_INSUFFICIENT_BUFFER;
       return 0;
     }
-    std::memcpy(buffer, name.data(), length * sizeof(wchar_t));
-    buffer[length] = u'\0';
+    std::memcpy(buffer, name.data(), length * sizeof(Unit));
+    buffer[length] = Unit{};
     return length;
   }
 
- private:
   ModuleHandle psapi_;
   EnumProcessesFunction enumProcesses_;
   ModuleFileNameFunction moduleFileName_;

@@ -27,6 +27,7 @@
 
 #include "demo_machine.h"
 #include "page_recorder.h"
+#include "scenario.h"
 #include "tool_window.h"
 
 namespace vs::uitest {
@@ -730,10 +731,6 @@ int demo(bool interactive) {
 
 int main(int argc, char** argv) {
   using namespace vs::uitest;
-  struct Scenario {
-    const char* name;
-    int (*run)();
-  };
   const Scenario scenarios[] = {
       {"full-scan", fullScan},
       {"cancel", cancel},
@@ -745,13 +742,8 @@ int main(int argc, char** argv) {
   };
   const std::string wanted = argc > 1 ? argv[1] : "";
   if (wanted == "record-page" && argc == 3) return recordPage(argv[2]);
-  for (const Scenario& scenario : scenarios) {
-    if (wanted != scenario.name) continue;
-    const int result = scenario.run();
-    return result > 100 ? result : std::min(result, 100);
-  }
-  std::fprintf(stderr,
-               "usage: ui_driver full-scan|cancel|suite|restart|timed-scan|demo|demo-interactive\n"
-               "       ui_driver record-page ADDRESS\n");
-  return 101;
+  return runScenario(
+      wanted, scenarios,
+      "usage: ui_driver full-scan|cancel|suite|restart|timed-scan|demo|demo-interactive\n"
+      "       ui_driver record-page ADDRESS\n");
 }

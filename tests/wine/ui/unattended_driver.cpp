@@ -26,6 +26,7 @@
 #include "engine/signature_record.h"
 #include "runnable_sample.h"
 #include "sample_builder.h"
+#include "scenario.h"
 #include "tool_window.h"
 #include "wide_machine.h"
 
@@ -725,10 +726,6 @@ int wideNames9x() {
 
 int main(int argc, char** argv) {
   using namespace vs::uitest;
-  struct Scenario {
-    const char* name;
-    int (*run)();
-  };
   const Scenario scenarios[] = {
       {"silent", silent},
       {"silent-detect", silentDetect},
@@ -741,13 +738,8 @@ int main(int argc, char** argv) {
       {"wide-names-9x", wideNames9x},
   };
   const std::string wanted = argc > 1 ? argv[1] : "";
-  for (const Scenario& scenario : scenarios) {
-    if (wanted != scenario.name) continue;
-    const int result = scenario.run();
-    return result > 100 ? result : std::min(result, 100);
-  }
-  std::fprintf(stderr,
-               "usage: unattended_driver silent|silent-detect|silent-while-open|window-report|"
-               "command-line|wide-names|wide-names-held|wide-names-window|wide-names-9x\n");
-  return 101;
+  return runScenario(
+      wanted, scenarios,
+      "usage: unattended_driver silent|silent-detect|silent-while-open|window-report|"
+      "command-line|wide-names|wide-names-held|wide-names-window|wide-names-9x\n");
 }
