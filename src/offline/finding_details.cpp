@@ -3,8 +3,8 @@
 #include <cctype>
 
 #include "offline/sha256.h"
-#include "platform/linux/host_names.h"
-#include "platform/linux/windows_path.h"
+#include "platform/volumes/host_names.h"
+#include "platform/volumes/windows_path.h"
 
 namespace vs::offline {
 
@@ -23,7 +23,7 @@ std::string FindingLocator::digest(const std::string& windowsPath) {
   std::unique_ptr<ReadableFile> file =
       windowsPath.size() < static_cast<std::size_t>(kMaxPath)
           ? os_.openForReading(windowsPath.c_str())
-          : os_.openForReadingWide(linux_host::wideFromHostName(windowsPath).c_str());
+          : os_.openForReadingWide(volumes::wideFromHostName(windowsPath).c_str());
   if (!file) return {};
   Sha256 sha;
   char buffer[65536];
@@ -38,8 +38,8 @@ std::string FindingLocator::digest(const std::string& windowsPath) {
 
 FindingDetails FindingLocator::placeOf(const std::string& windowsPath) const {
   FindingDetails details;
-  linux_host::WindowsPath parsed;
-  if (!linux_host::parseWindowsPath(windowsPath.c_str(), parsed)) return details;
+  volumes::WindowsPath parsed;
+  if (!volumes::parseWindowsPath(windowsPath.c_str(), parsed)) return details;
   const auto drive = imageDrives_.find(parsed.drive);
   if (drive == imageDrives_.end()) return details;
   details.image = drive->second->image().path();

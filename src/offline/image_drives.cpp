@@ -9,8 +9,8 @@ namespace {
 
 // A directory of a volume's folder whose name equals one of the names ignoring case, spelled as
 // the volume spells it.
-std::optional<std::string> findFolder(linux_host::Volume& volume,
-                                      const linux_host::VolumePath& folder, const char* name) {
+std::optional<std::string> findFolder(volumes::Volume& volume, const volumes::VolumePath& folder,
+                                      const char* name) {
   std::uint32_t error = 0;
   std::unique_ptr<DirectoryListing> listing = volume.list(folder, name, error);
   DirectoryEntry entry;
@@ -24,7 +24,7 @@ std::optional<std::string> findFolder(linux_host::Volume& volume,
 
 // The folders of a Windows installation on a volume: "Windows" (or, on older systems, "WINNT")
 // with "System32" in it.
-std::optional<ImageInstallation> findInstallation(linux_host::Volume& volume) {
+std::optional<ImageInstallation> findInstallation(volumes::Volume& volume) {
   for (const char* windows : {"Windows", "WINNT"}) {
     const std::optional<std::string> folder = findFolder(volume, {}, windows);
     if (!folder) continue;
@@ -41,7 +41,7 @@ std::optional<ImageInstallation> findInstallation(linux_host::Volume& volume) {
 
 }  // namespace
 
-bool ImageDrives::open(const std::vector<std::string>& paths, linux_host::DriveTable& table,
+bool ImageDrives::open(const std::vector<std::string>& paths, volumes::DriveTable& table,
                        std::string& error) {
   struct Found {
     PartitionPlace place;

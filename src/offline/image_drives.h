@@ -12,7 +12,7 @@
 
 #include "offline/report_json.h"
 #include "platform/image/image_partitions.h"
-#include "platform/linux/drive_table.h"
+#include "platform/volumes/drive_table.h"
 
 namespace vs::offline {
 
@@ -33,17 +33,16 @@ struct SkippedPartition {
 
 // The installation's folders on C:, as the volume spells them.
 struct ImageInstallation {
-  std::string windowsFolder;    // "C:\WINDOWS"
-  std::string systemFolder;     // "C:\WINDOWS\system32"
-  linux_host::VolumePath hive;  // "WINDOWS", "system32", "config", "SOFTWARE" as spelled
+  std::string windowsFolder;  // "C:\WINDOWS"
+  std::string systemFolder;   // "C:\WINDOWS\system32"
+  volumes::VolumePath hive;   // "WINDOWS", "system32", "config", "SOFTWARE" as spelled
 };
 
 class ImageDrives {
  public:
   // Opens the images and gives their file systems letters in the drive table. False, with the
   // reason, when an image cannot be opened or holds no file system that can be read.
-  bool open(const std::vector<std::string>& paths, linux_host::DriveTable& table,
-            std::string& error);
+  bool open(const std::vector<std::string>& paths, volumes::DriveTable& table, std::string& error);
 
   const std::vector<ImageDrive>& drives() const { return drives_; }
   const std::vector<SkippedPartition>& skipped() const { return skipped_; }

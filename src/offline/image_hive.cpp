@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/linux/unique_fd.h"
+#include "platform/volumes/unique_fd.h"
 
 namespace vs::offline {
 namespace {
@@ -28,7 +28,7 @@ bool writeAll(int fd, const char* data, std::size_t length) {
 }  // namespace
 
 std::unique_ptr<linux_host::SoftwareHive> loadHiveFromVolume(
-    linux_host::Volume& volume, const linux_host::VolumePath& path,
+    volumes::Volume& volume, const volumes::VolumePath& path,
     linux_host::SoftwareHive::Notice notice, std::string& error) {
   std::uint32_t code = 0;
   std::unique_ptr<ReadableFile> file = volume.openForReading(path, code);
@@ -41,7 +41,7 @@ std::unique_ptr<linux_host::SoftwareHive> loadHiveFromVolume(
     error = "has an impossible length (" + std::to_string(length) + " bytes)";
     return nullptr;
   }
-  linux_host::UniqueFd copy(memfd_create("SOFTWARE", MFD_CLOEXEC));
+  volumes::UniqueFd copy(memfd_create("SOFTWARE", MFD_CLOEXEC));
   if (!copy) {
     error = std::string("cannot be copied into memory (") + std::strerror(errno) + ")";
     return nullptr;

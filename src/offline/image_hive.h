@@ -6,13 +6,13 @@
 #include <string>
 
 #include "platform/linux/software_hive.h"
-#include "platform/linux/volume.h"
+#include "platform/volumes/volume.h"
 
 namespace vs::offline {
 
 // Null, with the reason, when the hive cannot be read from the volume or is no hive.
 std::unique_ptr<linux_host::SoftwareHive> loadHiveFromVolume(
-    linux_host::Volume& volume, const linux_host::VolumePath& path,
+    volumes::Volume& volume, const volumes::VolumePath& path,
     linux_host::SoftwareHive::Notice notice, std::string& error);
 
 }  // namespace vs::offline

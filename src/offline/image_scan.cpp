@@ -16,7 +16,7 @@ constexpr int kExitClean = 0;
 constexpr int kExitInfected = 1;
 constexpr int kExitError = 2;
 
-std::string windowsPath(char letter, const linux_host::VolumePath& path) {
+std::string windowsPath(char letter, const volumes::VolumePath& path) {
   std::string text{letter, ':'};
   for (const std::string& name : path) text += "\\" + name;
   return path.empty() ? text + "\\" : text;
@@ -41,7 +41,7 @@ int scanImages(const std::vector<std::string>& paths, linux_host::LinuxPlatform&
       incomplete = true;
     }
     locator.addImageDrive(drive.letter, *drive.volume);
-    drive.volume->onDamage([&output, &incomplete, &drive](const linux_host::VolumePath& path,
+    drive.volume->onDamage([&output, &incomplete, &drive](const volumes::VolumePath& path,
                                                           std::uint64_t address,
                                                           const std::string& what) {
       FindingDetails where;

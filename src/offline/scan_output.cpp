@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "offline/report_json.h"
-#include "platform/linux/host_names.h"
+#include "platform/volumes/host_names.h"
 
 namespace vs::offline {
 namespace {
@@ -63,7 +63,7 @@ void ScanOutput::onWindowMessage(std::uint32_t message) {
 // A line about a file that only the wide calls reach holds its path as this host spells it.
 std::string ScanOutput::lineText() const {
   const std::u16string& wide = session_.reportLineWide;
-  return wide.empty() ? std::string(session_.reportLine) : linux_host::hostNameFromWide(wide);
+  return wide.empty() ? std::string(session_.reportLine) : volumes::hostNameFromWide(wide);
 }
 
 void ScanOutput::notScanned(const std::string& line) {

@@ -17,7 +17,7 @@
 #include "offline/offline_scan.h"
 #include "offline/scan_output.h"
 #include "platform/linux/linux_platform.h"
-#include "platform/linux/mounted_volume.h"
+#include "platform/volumes/mounted_volume.h"
 
 namespace {
 
@@ -35,10 +35,10 @@ int failWith(const std::string& text) {
   return vs::kExitCouldNotRun;
 }
 
-bool mountDrives(const vs::offline::Options& options, vs::linux_host::DriveTable& drives,
-                 std::vector<vs::linux_host::MountedVolume*>& mounted, std::string& error) {
+bool mountDrives(const vs::offline::Options& options, vs::volumes::DriveTable& drives,
+                 std::vector<vs::volumes::MountedVolume*>& mounted, std::string& error) {
   for (const vs::offline::DriveMapping& drive : options.drives) {
-    auto volume = vs::linux_host::MountedVolume::open(drive.folder);
+    auto volume = vs::volumes::MountedVolume::open(drive.folder);
     if (!volume) {
       error = "cannot open " + drive.folder + " as a volume: " + std::strerror(errno);
       return false;
@@ -78,8 +78,8 @@ int main(int argc, char** argv) {
     return vs::offline::scanImages(options.images, os, session, output, locator);
   }
 
-  vs::linux_host::DriveTable& drives = os.drives();
-  std::vector<vs::linux_host::MountedVolume*> mounted;
+  vs::volumes::DriveTable& drives = os.drives();
+  std::vector<vs::volumes::MountedVolume*> mounted;
   if (!mountDrives(options, drives, mounted, error)) return failWith(error);
 
   const std::optional<vs::linux_host::WindowsInstallation> installation =
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
       if (!hive) return failWith(error);
       // The copy of the hive this run saves is no part of the system being scanned: the walk
       // does not see it, so the report counts what the Windows tool would count.
-      for (vs::linux_host::MountedVolume* volume : mounted) {
+      for (vs::volumes::MountedVolume* volume : mounted) {
         volume->hide([&hive](dev_t device, ino_t inode) { return hive->isCopy(device, inode); });
       }
     } else {

@@ -13,7 +13,7 @@
 #include "images/image_builder.h"
 #include "offline/hive_files.h"
 #include "platform/linux/linux_platform.h"
-#include "platform/linux/mounted_volume.h"
+#include "platform/volumes/mounted_volume.h"
 
 namespace vs::conformance {
 namespace {
@@ -25,7 +25,7 @@ class MountedWorld : public World {
   explicit MountedWorld(const std::string& row)
       : row_(row), volume_(scratch_.path() + "/volume"), rowFolder_(volume_ + "/" + row) {
     makeInHostFolder(volume_, directory(row));
-    os_.drives().add('C', linux_host::MountedVolume::open(volume_));
+    os_.drives().add('C', volumes::MountedVolume::open(volume_));
   }
 
   Backend backend() const override { return Backend::MountedVolume; }

@@ -1,6 +1,6 @@
 // This host's names and the wide calls' UTF-16: every name a Linux file system may hold survives
 // the way there and back, so that the wide calls reach the very file the listing named.
-#include "platform/linux/host_names.h"
+#include "platform/volumes/host_names.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 namespace vs::test {
 namespace {
 
-using linux_host::hostNameFromWide;
-using linux_host::wideFromHostName;
+using volumes::hostNameFromWide;
+using volumes::wideFromHostName;
 
 struct HostName {
   const char* what;

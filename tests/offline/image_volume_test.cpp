@@ -15,8 +15,8 @@
 #include "offline/scratch.h"
 #include "platform/error_codes.h"
 #include "platform/image/image_partitions.h"
-#include "platform/linux/drive_table.h"
-#include "platform/linux/mounted_volume.h"
+#include "platform/volumes/drive_table.h"
+#include "platform/volumes/mounted_volume.h"
 
 namespace vs::test {
 namespace {
@@ -55,7 +55,7 @@ std::vector<ImageItem> plainTree() {
 // A drive table holding one drive, C:, and the calls the platform makes on Windows paths.
 class Drive {
  public:
-  explicit Drive(std::unique_ptr<linux_host::Volume> volume) {
+  explicit Drive(std::unique_ptr<volumes::Volume> volume) {
     EXPECT_TRUE(volume != nullptr);
     if (volume) table_.add('C', std::move(volume));
   }
@@ -80,12 +80,12 @@ class Drive {
     const std::int32_t got = file->read(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     return got == static_cast<std::int32_t>(bytes.size()) ? bytes : "short read";
   }
-  linux_host::DriveTable& table() { return table_; }
+  volumes::DriveTable& table() { return table_; }
   std::uint32_t error() const { return error_; }
 
  private:
   std::uint32_t error_ = 0;
-  linux_host::DriveTable table_{error_};
+  volumes::DriveTable table_{error_};
 };
 
 std::unique_ptr<image::ImageVolume> openImage(const std::string& path) {
@@ -114,7 +114,7 @@ class ImageVolumeTest : public ::testing::TestWithParam<FileSystemKind> {
 TEST_P(ImageVolumeTest, AnswersAsAMountedFolderOfTheSameTree) {
   const std::vector<ImageItem> tree = plainTree();
   makeItemsInFolder(scratch.path() + "/folder", tree);
-  Drive folder(linux_host::MountedVolume::open(scratch.path() + "/folder"));
+  Drive folder(volumes::MountedVolume::open(scratch.path() + "/folder"));
   Drive image(openImage(buildImage(scratch, GetParam(), tree)));
 
   for (const char* pattern :

@@ -18,13 +18,13 @@
 
 #include "offline/offline_scan.h"
 #include "offline/scratch.h"
-#include "platform/linux/mounted_volume.h"
+#include "platform/volumes/mounted_volume.h"
 
 namespace vs::test {
 namespace {
 
 using linux_host::LinuxPlatform;
-using linux_host::MountedVolume;
+using volumes::MountedVolume;
 
 class LinuxPlatformTest : public ::testing::Test {
  protected:

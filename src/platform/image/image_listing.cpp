@@ -4,14 +4,14 @@
 
 #include "platform/image/entry_facts.h"
 #include "platform/image/tsk_handles.h"
-#include "platform/linux/host_names.h"
+#include "platform/volumes/host_names.h"
 #include "platform/windows_text.h"
 
 namespace vs::image {
 namespace {
 
 void fill(DirectoryEntry& entry, const std::string& name, const EntryFacts& facts) {
-  linux_host::nameEntry(entry, name, false);
+  volumes::nameEntry(entry, name, false);
   entry.attributes = facts.attributes;
   entry.size = facts.size;
 }

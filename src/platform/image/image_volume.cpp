@@ -9,7 +9,7 @@
 namespace vs::image {
 namespace {
 
-using linux_host::VolumePath;
+using volumes::VolumePath;
 
 // Windows names a folder the same whatever the letter case of the path.
 std::size_t pathKey(const VolumePath& path) {

@@ -17,15 +17,15 @@
 
 #include "platform/image/disk_image.h"
 #include "platform/image/image_directory.h"
-#include "platform/linux/volume.h"
+#include "platform/volumes/volume.h"
 
 namespace vs::image {
 
-class ImageVolume : public linux_host::Volume {
+class ImageVolume : public volumes::Volume {
  public:
   // Damage met in the file system: the path of the directory below the drive's root, its
   // metadata address and what is wrong.
-  using DamageNotice = std::function<void(const linux_host::VolumePath& path, std::uint64_t address,
+  using DamageNotice = std::function<void(const volumes::VolumePath& path, std::uint64_t address,
                                           const std::string& what)>;
 
   // The file system that starts at a byte offset of the image; null, with the reason, when The
@@ -42,17 +42,17 @@ class ImageVolume : public linux_host::Volume {
   void onDamage(DamageNotice notice) { damage_ = std::move(notice); }
 
   // The metadata address (inode, MFT entry) of an entry, when it exists.
-  std::optional<std::uint64_t> metadataAddress(const linux_host::VolumePath& path);
+  std::optional<std::uint64_t> metadataAddress(const volumes::VolumePath& path);
 
-  std::unique_ptr<DirectoryListing> list(const linux_host::VolumePath& folder,
-                                         const std::string& mask, std::uint32_t& error) override;
-  std::unique_ptr<ReadableFile> openForReading(const linux_host::VolumePath& path,
+  std::unique_ptr<DirectoryListing> list(const volumes::VolumePath& folder, const std::string& mask,
+                                         std::uint32_t& error) override;
+  std::unique_ptr<ReadableFile> openForReading(const volumes::VolumePath& path,
                                                std::uint32_t& error) override;
-  bool exists(const linux_host::VolumePath& path, std::uint32_t& error) override;
+  bool exists(const volumes::VolumePath& path, std::uint32_t& error) override;
   // The image is evidence: nothing on it is changed (ERROR_WRITE_PROTECT).
-  bool setAttributes(const linux_host::VolumePath& path, std::uint32_t attributes,
+  bool setAttributes(const volumes::VolumePath& path, std::uint32_t attributes,
                      std::uint32_t& error) override;
-  bool remove(const linux_host::VolumePath& path, std::uint32_t& error) override;
+  bool remove(const volumes::VolumePath& path, std::uint32_t& error) override;
 
  private:
   struct Core {
@@ -69,13 +69,12 @@ class ImageVolume : public linux_host::Volume {
               std::shared_ptr<const ImageDirectory> root);
   TSK_FS_INFO* fs() const { return core_->fs.get(); }
   // The directory a folder path names, with the Win32 code when there is none.
-  std::shared_ptr<const ImageDirectory> folder(const linux_host::VolumePath& path,
+  std::shared_ptr<const ImageDirectory> folder(const volumes::VolumePath& path,
                                                std::uint32_t& error);
   // The entry a path names (its folder looked up first; the root for an empty path); none, with
   // the Win32 code, when it is missing.
-  std::optional<DirectoryName> entry(const linux_host::VolumePath& path, std::uint32_t& error);
-  void tellDamage(const linux_host::VolumePath& path, std::uint64_t address,
-                  const std::string& what);
+  std::optional<DirectoryName> entry(const volumes::VolumePath& path, std::uint32_t& error);
+  void tellDamage(const volumes::VolumePath& path, std::uint64_t address, const std::string& what);
 
   std::shared_ptr<Core> core_;
   std::uint64_t offset_;

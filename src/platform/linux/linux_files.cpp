@@ -1,8 +1,8 @@
 // The files of the installation, through its drives. The tool writes nothing on them but
 // deletions and attribute resets: copies and files opened for writing (the 9x line's wininit.ini)
 // are refused, and there are no short names to give.
-#include "platform/linux/host_names.h"
 #include "platform/linux/linux_platform.h"
+#include "platform/volumes/host_names.h"
 
 namespace vs::linux_host {
 
@@ -71,7 +71,7 @@ bool LinuxPlatform::setFileAttributesWide(const char16_t* path, std::uint32_t at
 }
 
 bool LinuxPlatform::deleteFileWide(const char16_t* path) {
-  if (deletionWitness_) deletionWitness_(hostNameFromWide(path).c_str());
+  if (deletionWitness_) deletionWitness_(volumes::hostNameFromWide(path).c_str());
   return drives_.deleteFileWide(path);
 }
 

@@ -9,10 +9,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/linux/drive_table.h"
 #include "platform/linux/software_hive.h"
 #include "platform/linux/windows_installation.h"
 #include "platform/not_running_platform.h"
+#include "platform/volumes/drive_table.h"
 
 namespace vs::linux_host {
 
@@ -29,7 +29,7 @@ class LinuxPlatform : public NotRunningPlatform {
   LinuxPlatform& operator=(const LinuxPlatform&) = delete;
 
   // The drives, to be given their volumes before the scan.
-  DriveTable& drives() { return drives_; }
+  volumes::DriveTable& drives() { return drives_; }
   // The installation found on the drives: its folders answer the directory queries and the
   // expansion of %SystemRoot% and %windir%, and the system counts as the NT line.
   void setInstallation(const WindowsInstallation& installation);
@@ -91,7 +91,7 @@ class LinuxPlatform : public NotRunningPlatform {
   // A folder of the installation as the directory queries answer it.
   std::uint32_t answerFolder(const std::string& folder, char* buffer, std::uint32_t size);
 
-  DriveTable drives_{lastError_};
+  volumes::DriveTable drives_{lastError_};
   WindowSink sink_;
   const volatile std::sig_atomic_t* interrupt_;
   bool quitDelivered_ = false;

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/linux/unique_fd.h"
 #include "platform/platform.h"
+#include "platform/volumes/unique_fd.h"
 
 namespace vs::linux_host {
 namespace {
@@ -46,7 +46,7 @@ bool copyBytes(int from, int to) {
 }
 
 bool syncPath(const std::string& path, int flags) {
-  UniqueFd fd(::open(path.c_str(), flags | O_CLOEXEC));
+  volumes::UniqueFd fd(::open(path.c_str(), flags | O_CLOEXEC));
   return fd && fsync(fd.get()) == 0;
 }
 
@@ -59,7 +59,7 @@ std::string folderOf(const std::string& path) {
 // differ, changes still wait in the hive's log files, which the system replays at its next start;
 // a change written now would be lost or undone. hivex opens such a hive without a word.
 bool closedCleanly(const std::string& path) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  volumes::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   unsigned char header[12];
   return fd && pread(fd.get(), header, sizeof header, 0) == sizeof header &&
          std::memcmp(header, "regf", 4) == 0 && std::memcmp(header + 4, header + 8, 4) == 0;
@@ -188,7 +188,7 @@ bool SoftwareHive::makeWritable() {
 }
 
 bool SoftwareHive::saveCopy() {
-  UniqueFd source(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
+  volumes::UniqueFd source(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
   if (!source) {
     giveUp("cannot read " + path_ + " (" + reason() + "): the registry was not changed");
     return false;
@@ -197,7 +197,7 @@ bool SoftwareHive::saveCopy() {
   for (int n = 0; n < kMostBackups; ++n) {
     std::string name = path_ + ".vantoscan-backup";
     if (n > 0) name += '.' + std::to_string(n);
-    UniqueFd copy(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    volumes::UniqueFd copy(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!copy && errno == EEXIST) continue;
     struct stat saved;
     if (copy && copyBytes(source.get(), copy.get()) && fsync(copy.get()) == 0 &&

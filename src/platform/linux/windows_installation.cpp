@@ -5,18 +5,18 @@
 
 #include <vector>
 
-#include "platform/linux/mounted_volume.h"
+#include "platform/volumes/mounted_volume.h"
 
 namespace vs::linux_host {
 
-std::optional<WindowsInstallation> findWindowsInstallation(const DriveTable& drives) {
+std::optional<WindowsInstallation> findWindowsInstallation(const volumes::DriveTable& drives) {
   for (const char letter : drives.letters()) {
-    const auto* mounted = dynamic_cast<const MountedVolume*>(drives.volume(letter));
+    const auto* mounted = dynamic_cast<const volumes::MountedVolume*>(drives.volume(letter));
     if (!mounted) continue;
-    const MountedVolume& volume = *mounted;
+    const volumes::MountedVolume& volume = *mounted;
     for (const char* folder : {"Windows", "WINNT"}) {
       std::vector<std::string> hive{folder, "System32", "config", "SOFTWARE"};
-      UniqueFd file = volume.openWithoutLinks(hive, O_RDONLY | O_NONBLOCK);
+      volumes::UniqueFd file = volume.openWithoutLinks(hive, O_RDONLY | O_NONBLOCK);
       struct stat info;
       if (!file || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
       const std::string drive{letter, ':', '\\'};

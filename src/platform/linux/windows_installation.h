@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/linux/drive_table.h"
+#include "platform/volumes/drive_table.h"
 
 namespace vs::linux_host {
 
@@ -18,6 +18,6 @@ struct WindowsInstallation {
 };
 
 // Only mounted volumes are looked at: the hive is read and rewritten in place through hivex.
-std::optional<WindowsInstallation> findWindowsInstallation(const DriveTable& drives);
+std::optional<WindowsInstallation> findWindowsInstallation(const volumes::DriveTable& drives);
 
 }  // namespace vs::linux_host

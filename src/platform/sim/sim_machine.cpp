@@ -5,9 +5,9 @@
 #include <cctype>
 #include <cstdio>
 
-#include "platform/linux/mounted_volume.h"
 #include "platform/sim/sim_drive.h"
 #include "platform/sim/sim_text.h"
+#include "platform/volumes/mounted_volume.h"
 #include "platform/windows_text.h"
 
 namespace vs::sim {
@@ -50,7 +50,7 @@ void SimMachine::addHostDrive(char letter, const std::string& hostFolder, unsign
   addDrive(letter, type);
   drive(letter)->onHost = true;
   // A folder that cannot be opened leaves a drive on which nothing can be found.
-  if (auto volume = linux_host::MountedVolume::open(hostFolder)) {
+  if (auto volume = volumes::MountedVolume::open(hostFolder)) {
     hostDrives_.add(letter, std::move(volume));
   }
 }

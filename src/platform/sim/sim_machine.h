@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/drive_table.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_processes.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/volumes/drive_table.h"
 
 namespace vs::sim {
 
@@ -286,7 +286,7 @@ class SimMachine : public Platform {
   std::uint32_t lastError_ = 0;
   // The drives backed by host folders, read and changed through the same code as the mounted
   // volumes of the offline scan.
-  linux_host::DriveTable hostDrives_{lastError_};
+  volumes::DriveTable hostDrives_{lastError_};
   std::uint32_t nextProcessId_ = 0x100;
 };
 

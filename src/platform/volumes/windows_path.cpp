@@ -1,11 +1,11 @@
-#include "platform/linux/windows_path.h"
+#include "platform/volumes/windows_path.h"
 
 #include <algorithm>
 #include <cctype>
 
 #include "platform/windows_text.h"
 
-namespace vs::linux_host {
+namespace vs::volumes {
 
 bool parseWindowsPath(const char* path, WindowsPath& out) {
   if (!path || !std::isalpha(static_cast<unsigned char>(path[0])) || path[1] != ':') return false;
@@ -28,4 +28,4 @@ std::string relativeHostPath(const std::vector<std::string>& components) {
   return joined;
 }
 
-}  // namespace vs::linux_host
+}  // namespace vs::volumes

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/linux/volume.h"
+#include "platform/volumes/volume.h"
 
-namespace vs::linux_host {
+namespace vs::volumes {
 
 class DriveTable {
  public:
@@ -57,4 +57,4 @@ class DriveTable {
   std::uint32_t& error_;
 };
 
-}  // namespace vs::linux_host
+}  // namespace vs::volumes

@@ -1,4 +1,4 @@
-#include "platform/linux/host_names.h"
+#include "platform/volumes/host_names.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,7 +6,7 @@
 
 #include "platform/utf16_text.h"
 
-namespace vs::linux_host {
+namespace vs::volumes {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -66,4 +66,4 @@ void nameEntry(DirectoryEntry& entry, const std::string& hostName, bool wideList
   entry.wideName[units] = u'\0';
 }
 
-}  // namespace vs::linux_host
+}  // namespace vs::volumes

@@ -13,7 +13,7 @@
 
 #include "platform/primed_listing.h"
 
-namespace vs::linux_host {
+namespace vs::volumes {
 
 // Files (device and inode) that a listing leaves out.
 using HiddenFiles = std::function<bool(dev_t device, ino_t inode)>;
@@ -43,4 +43,4 @@ class VolumeListing : public PrimedListing {
   HiddenFiles hidden_;
 };
 
-}  // namespace vs::linux_host
+}  // namespace vs::volumes

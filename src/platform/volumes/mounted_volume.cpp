@@ -1,4 +1,4 @@
-#include "platform/linux/mounted_volume.h"
+#include "platform/volumes/mounted_volume.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,10 +13,10 @@
 #include <cstdint>
 
 #include "platform/error_codes.h"
-#include "platform/linux/windows_path.h"
+#include "platform/volumes/windows_path.h"
 #include "platform/windows_text.h"
 
-namespace vs::linux_host {
+namespace vs::volumes {
 namespace {
 
 // Finds an entry of an open directory whose name equals name ignoring case; on success name
@@ -269,4 +269,4 @@ bool MountedVolume::readOnly() const {
   return fstatvfs(root_.get(), &info) == 0 && (info.f_flag & ST_RDONLY) != 0;
 }
 
-}  // namespace vs::linux_host
+}  // namespace vs::volumes

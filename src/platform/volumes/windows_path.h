@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace vs::linux_host {
+namespace vs::volumes {
 
 struct WindowsPath {
   char drive = 0;                       // upper-case letter
@@ -19,4 +19,4 @@ bool parseWindowsPath(const char* path, WindowsPath& out);
 // The components joined with "/", relative to the volume's root ("." for the root itself).
 std::string relativeHostPath(const std::vector<std::string>& components);
 
-}  // namespace vs::linux_host
+}  // namespace vs::volumes

@@ -9,7 +9,7 @@
 
 #include "platform/file_system.h"
 
-namespace vs::linux_host {
+namespace vs::volumes {
 
 std::u16string wideFromHostName(std::string_view name);
 // Other lone surrogates, which name nothing here, become U+FFFD.
@@ -20,4 +20,4 @@ std::string hostNameFromWide(std::u16string_view name);
 // gives every entry its wide name.
 void nameEntry(DirectoryEntry& entry, const std::string& hostName, bool wideListing);
 
-}  // namespace vs::linux_host
+}  // namespace vs::volumes

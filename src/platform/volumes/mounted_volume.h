@@ -9,11 +9,11 @@
 #include <memory>
 #include <string>
 
-#include "platform/linux/unique_fd.h"
-#include "platform/linux/volume.h"
-#include "platform/linux/volume_listing.h"
+#include "platform/volumes/unique_fd.h"
+#include "platform/volumes/volume.h"
+#include "platform/volumes/volume_listing.h"
 
-namespace vs::linux_host {
+namespace vs::volumes {
 
 class MountedVolume : public Volume {
  public:
@@ -66,4 +66,4 @@ class MountedVolume : public Volume {
   HiddenFiles hidden_;
 };
 
-}  // namespace vs::linux_host
+}  // namespace vs::volumes

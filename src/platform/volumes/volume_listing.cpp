@@ -1,14 +1,14 @@
-#include "platform/linux/volume_listing.h"
+#include "platform/volumes/volume_listing.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cstring>
 
-#include "platform/linux/host_names.h"
+#include "platform/volumes/host_names.h"
 #include "platform/windows_text.h"
 
-namespace vs::linux_host {
+namespace vs::volumes {
 namespace {
 
 // The attributes and the length under which a listing reports a name of an open directory, as
@@ -79,4 +79,4 @@ bool VolumeListing::advance(DirectoryEntry& entry) {
   return false;
 }
 
-}  // namespace vs::linux_host
+}  // namespace vs::volumes

@@ -12,7 +12,7 @@
 
 #include "platform/file_system.h"
 
-namespace vs::linux_host {
+namespace vs::volumes {
 
 // The names from the drive's root down to an entry; empty for the root itself.
 using VolumePath = std::vector<std::string>;
@@ -36,4 +36,4 @@ class Volume {
   virtual bool remove(const VolumePath& path, std::uint32_t& error) = 0;
 };
 
-}  // namespace vs::linux_host
+}  // namespace vs::volumes

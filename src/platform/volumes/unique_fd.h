@@ -5,7 +5,7 @@
 
 #include "platform/unique_handle.h"
 
-namespace vs::linux_host {
+namespace vs::volumes {
 
 struct FdTraits {
   using Value = int;
@@ -15,4 +15,4 @@ struct FdTraits {
 
 using UniqueFd = UniqueHandle<FdTraits>;
 
-}  // namespace vs::linux_host
+}  // namespace vs::volumes

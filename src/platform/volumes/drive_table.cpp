@@ -1,14 +1,14 @@
-#include "platform/linux/drive_table.h"
+#include "platform/volumes/drive_table.h"
 
 #include <cctype>
 #include <cstring>
 #include <string>
 
 #include "platform/error_codes.h"
-#include "platform/linux/host_names.h"
-#include "platform/linux/windows_path.h"
+#include "platform/volumes/host_names.h"
+#include "platform/volumes/windows_path.h"
 
-namespace vs::linux_host {
+namespace vs::volumes {
 namespace {
 
 // The longest path the system's ANSI calls take: beyond it they fail before looking.
@@ -178,4 +178,4 @@ bool DriveTable::deleteFile(const char* path) {
   return volume && volume->remove(components, error_);
 }
 
-}  // namespace vs::linux_host
+}  // namespace vs::volumes
